@@ -11,11 +11,10 @@ inline std::int32_t InterlockedIncrement(InterlockedCount* target) {
     return target->fetch_add(1, std::memory_order_relaxed) + 1;
 }
 
-// Release ordering on the way down and acquire on reaching zero, so that the thread that
+// Acquire-release on the way down, so that the thread that
 // deletes the object sees every write the other holders made before letting go.
 inline std::int32_t InterlockedDecrement(InterlockedCount* target) {
-    const std::int32_t n = target->fetch_sub(1, std::memory_order_release) - 1;
-    if (n == 0) std::atomic_thread_fence(std::memory_order_acquire);
+    const std::int32_t n = target->fetch_sub(1, std::memory_order_acq_rel) - 1;
     return n;
 }
 

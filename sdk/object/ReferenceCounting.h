@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "platform/Interlocked.h"
+#include "vtx/ReferenceCounted.h"
 
 namespace ulx {
 
