@@ -18,11 +18,11 @@ struct ModuleStateData {
     bool exitHandlerRegistered = false;
 };
 
-// Constant-initialised members only, so the state exists before any static constructor
-// of the catalog runs and outlives every one of them.
+// Made on first use (at the latest by RegisterModule), so the exit handler that
+// RegisterModule puts on the exit list runs before the state is destroyed.
 ModuleStateData& State() {
-    static ModuleStateData* state = new ModuleStateData;
-    return *state;
+    static ModuleStateData state;
+    return state;
 }
 
 void ShutdownAtExit() {
