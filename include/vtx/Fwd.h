@@ -17,5 +17,17 @@ struct IMessageDispatcher;
 struct IDatatype;
 struct IDatatypeInitInfo;
 struct IDllSignature;
+struct IEventSource;
+struct IDiagnosticLog;
+struct IKernelClock;
+struct IDatatypeDomain;
+struct IDatatypeLayout;
+struct IBlockPin;
+struct ISyncInPin;
+struct ISyncOutPin;
+struct IInputPin;
+struct IOutputPin;
+struct IParameterPin;
+struct IParameterPinSignature;
 
 } // namespace Vtx

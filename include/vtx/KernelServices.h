@@ -22,6 +22,14 @@ struct IKernelServices {
     virtual IRunTimeContext* CreateRunTimeContext(IBlock* block) = 0;
     // The dispatcher blocks send their messages to; not reference-held.
     virtual IMessageDispatcher* GetMessageDispatcher() = 0;
+    // The diagnostic log; no reference is added (callers hold one while they write).
+    virtual IDiagnosticLog* GetDiagnosticLog() = 0;
+    // The block's instance name in its patch, or the empty text for a block the host has
+    // not named; valid until the block is renamed or released.
+    virtual const char* GetBlockInstanceName(IBlock* block) = 0;
+    // The kernel clock (Block.h): current time in 100-ns units, never going back; owned by
+    // the kernel services.
+    virtual IKernelClock* GetKernelClock() = 0;
 
 protected:
     virtual ~IKernelServices() = default;

@@ -21,6 +21,9 @@ struct SettingsKernel : IKernelServices, IKernelSettings {
     IBlockLayout* CreateBlockLayout(IBlock*) override { return nullptr; }
     IRunTimeContext* CreateRunTimeContext(IBlock*) override { return nullptr; }
     IMessageDispatcher* GetMessageDispatcher() override { return nullptr; }
+    IDiagnosticLog* GetDiagnosticLog() override { return nullptr; }
+    const char* GetBlockInstanceName(IBlock*) override { return ""; }
+    IKernelClock* GetKernelClock() override { return nullptr; }
     bool HasSetting(const char*, const char*) override { return true; }
     bool GetBoolSetting(const char*, const char*) override { return false; }
     std::int64_t GetInt64Setting(const char* section, const char* name) override {
