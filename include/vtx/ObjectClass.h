@@ -32,4 +32,10 @@ protected:
     ~IDatatypeClass() = default;
 };
 
+// The class of a datatype converter; it adds nothing the module reads.
+struct IDatatypeConverterClass : IObjectClass {
+protected:
+    ~IDatatypeConverterClass() = default;
+};
+
 } // namespace Vtx
