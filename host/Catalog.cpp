@@ -1,0 +1,23 @@
+#include "host/Catalog.h"
+
+#include <algorithm>
+
+namespace vtxhost {
+
+const char* ObjectKindName(ObjectKind kind) {
+    switch (kind) {
+    case ObjectKind::Block: return "block";
+    case ObjectKind::Datatype: return "datatype";
+    case ObjectKind::DatatypeInitInfo: return "datatype init information";
+    case ObjectKind::Domain: return "domain";
+    case ObjectKind::Layout: return "layout";
+    }
+    return "object";
+}
+
+bool CCatalog::HasClass(ObjectKind kind, const std::string& classId) {
+    const auto ids = GetClassIds(kind);
+    return std::find(ids.begin(), ids.end(), classId) != ids.end();
+}
+
+} // namespace vtxhost

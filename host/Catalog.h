@@ -1,0 +1,29 @@
+#pragma once
+// A catalog as the kernel services see it: a source of objects by class identifier. The
+// "kernel" catalog lives in the host; every loaded module adds one through its module
+// signature.
+#include <string>
+#include <vector>
+
+#include "vtx/Object.h"
+
+namespace vtxhost {
+
+enum class ObjectKind { Block, Datatype, DatatypeInitInfo, Domain, Layout };
+
+const char* ObjectKindName(ObjectKind kind);
+
+class CCatalog {
+public:
+    virtual ~CCatalog() = default;
+    virtual const std::string& GetCatalogId() const = 0;
+    // The catalog's classes of a kind, in the catalog's order.
+    virtual std::vector<std::string> GetClassIds(ObjectKind kind) = 0;
+    virtual bool HasClass(ObjectKind kind, const std::string& classId);
+    // A new object with count 0 (the caller takes the first reference), or null when the
+    // catalog has no such class. The context's class is the host's class object for it.
+    virtual Vtx::IObject* Create(ObjectKind kind, const std::string& classId,
+                                 const Vtx::OBJECT_CREATIONCTX* context) = 0;
+};
+
+} // namespace vtxhost

@@ -1,0 +1,151 @@
+#pragma once
+// The common body of the "kernel" catalog's datatypes and init-information objects: both
+// forms (binary and text) produced and loaded through four small hooks, value copy and
+// equality through the binary form, time attributes.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "sdk/object/Exceptions.h"
+#include "sdk/object/MessageTable.h"
+#include "sdk/object/ObjectImpl.h"
+#include "vtx/Datatype.h"
+#include "vtx/ObjectClass.h"
+
+namespace vtxhost {
+
+// A binary form in one C-heap block; null when the allocation fails.
+Vtx::SerializeBuffer* MakeSerializeBuffer(const std::string& payload);
+std::string PayloadOf(const Vtx::SerializeBuffer* buffer);
+char* MakeText(const std::string& text);
+
+// Little-endian writers and a bounds-checked reader for the binary payloads.
+void PutU32(std::string& out, std::uint32_t value);
+void PutU64(std::string& out, std::uint64_t value);
+void PutText(std::string& out, const std::string& text);
+class PayloadReader {
+public:
+    explicit PayloadReader(const std::string& payload) : payload_(payload) {}
+    bool U32(std::uint32_t& value);
+    bool U64(std::uint64_t& value);
+    bool Text(std::string& text);
+    bool AtEnd() const { return position_ == payload_.size(); }
+
+private:
+    const std::string& payload_;
+    std::size_t position_ = 0;
+};
+
+// Serialisation over the hooks. Base is a CObjectImpl stack over an ISerialize interface.
+template <class Base>
+class CKernelSerializeImpl : public Base {
+public:
+    using Base::Base;
+
+    Vtx::SerializeBuffer* SerializeBinary() override {
+        return Vtx::TranslateStdExceptions([&] { return MakeSerializeBuffer(WriteBinary()); });
+    }
+    void FreeBinary(Vtx::SerializeBuffer* buffer) override { std::free(buffer); }
+    // A null buffer carries no value: accepted, nothing changes.
+    bool UnserializeBinary(const Vtx::SerializeBuffer* buffer) override {
+        if (!buffer) return true;
+        return Vtx::TranslateStdExceptions([&] { return ReadBinary(PayloadOf(buffer)); });
+    }
+    char* SerializeString() override {
+        return Vtx::TranslateStdExceptions([&] { return MakeText(WriteText()); });
+    }
+    void FreeString(char* text) override { std::free(text); }
+    // A null text carries no value: accepted, nothing changes.
+    bool UnserializeString(const char* text) override {
+        if (!text) return true;
+        return Vtx::TranslateStdExceptions([&] { return ReadText(text); });
+    }
+    void CopyFrom(Vtx::ISerialize* source) override {
+        if (!source) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullSerializable);
+        if (source == this) return;
+        Vtx::ProducedBinary binary(source);
+        if (!UnserializeBinary(binary.get())) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kUnserializeFailed);
+    }
+    bool IsEqual(Vtx::ISerialize* other) override {
+        if (!other) return false;
+        if (other == this) return true;
+        Vtx::ProducedBinary mine(this);
+        Vtx::ProducedBinary theirs(other);
+        if (!mine || !theirs) return !mine && !theirs;
+        return mine.size() == theirs.size() && std::memcmp(mine.data(), theirs.data(), mine.size()) == 0;
+    }
+
+protected:
+    // The value as binary payload and as text; loading returns false for a malformed form
+    // and leaves the value unchanged then.
+    virtual std::string WriteBinary() = 0;
+    virtual bool ReadBinary(const std::string& payload) = 0;
+    virtual std::string WriteText() = 0;
+    virtual bool ReadText(const std::string& text) = 0;
+};
+
+// A "kernel" datatype: serialisation, default init handling and the time attributes.
+template <class I>
+class CKernelDatatypeImpl : public CKernelSerializeImpl<Vtx::CSignedObjectImpl<I, Vtx::IDatatypeClass>> {
+    using Base = CKernelSerializeImpl<Vtx::CSignedObjectImpl<I, Vtx::IDatatypeClass>>;
+
+public:
+    explicit CKernelDatatypeImpl(const Vtx::OBJECT_CREATIONCTX* context) : Base(context) {}
+
+    void InitInstance(Vtx::IDatatypeInitInfo*) override {}
+    void DoneInstance() override {}
+    Vtx::IDatatypeInitInfo* GetInitInfo() override { return nullptr; }
+    // Exchanges the values through their binary forms; times stay where they are.
+    void Swap(Vtx::IDatatype* other) override {
+        if (!other) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullDatatype);
+        if (other == this) return;
+        Vtx::TranslateStdExceptions([&] {
+            const std::string saved = this->WriteBinary();
+            this->CopyFrom(other);
+            Vtx::SerializeBuffer* buffer = MakeSerializeBuffer(saved);
+            const bool ok = other->UnserializeBinary(buffer);
+            std::free(buffer);
+            if (!ok) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kUnserializeFailed);
+        });
+    }
+    Vtx::DatatypeTime GetTimestamp() override { return timestamp_; }
+    void SetTimestamp(Vtx::DatatypeTime time) override { timestamp_ = time; }
+    Vtx::DatatypeTime GetTimeA() override { return timeA_; }
+    void SetTimeA(Vtx::DatatypeTime time) override { timeA_ = time; }
+    Vtx::DatatypeTime GetTimeB() override { return timeB_; }
+    void SetTimeB(Vtx::DatatypeTime time) override { timeB_ = time; }
+    Vtx::DatatypeTime GetTimeD() override { return timeD_; }
+    void SetTimeD(Vtx::DatatypeTime time) override { timeD_ = time; }
+    Vtx::DatatypeTime GetTimeC() override { return timeC_; }
+    void SetTimeC(Vtx::DatatypeTime time) override { timeC_ = time; }
+    void SetTimeFactor(double factor) override { timeFactor_ = factor; }
+    double GetTimeFactor() override { return timeFactor_; }
+
+private:
+    Vtx::DatatypeTime timeA_ = Vtx::kUnsetTime;
+    Vtx::DatatypeTime timestamp_ = Vtx::kUnsetTime;
+    Vtx::DatatypeTime timeB_ = Vtx::kUnsetTime;
+    Vtx::DatatypeTime timeC_ = Vtx::kUnsetTime;
+    Vtx::DatatypeTime timeD_ = 0;
+    double timeFactor_ = 1.0;
+};
+
+// A "kernel" init-information object.
+template <class I>
+class CKernelInitInfoImpl : public CKernelSerializeImpl<Vtx::CObjectImpl<I, Vtx::IObjectClass>> {
+    using Base = CKernelSerializeImpl<Vtx::CObjectImpl<I, Vtx::IObjectClass>>;
+
+public:
+    explicit CKernelInitInfoImpl(const Vtx::OBJECT_CREATIONCTX* context) : Base(context) {}
+};
+
+// Value, timestamp and the other time attributes, in the order the block framework uses.
+void CopyValueAndTime(Vtx::IDatatype* destination, Vtx::IDatatype* source);
+
+// The class identity of a datatype as (catalog id, class id); empty texts when the object
+// has no class.
+std::string CatalogIdOf(Vtx::IObject* object);
+std::string ClassIdOf(Vtx::IObject* object);
+
+} // namespace vtxhost

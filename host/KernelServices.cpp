@@ -1,0 +1,172 @@
+#include "host/KernelServices.h"
+
+#include "host/BlockSignature.h"
+#include "host/KernelCatalog.h"
+#include "host/Layouts.h"
+#include "host/RunTimeContext.h"
+#include "sdk/object/Exceptions.h"
+#include "vtx/Datatype.h"
+
+namespace vtxhost {
+
+namespace {
+std::string Text(const char* text) { return text ? text : ""; }
+} // namespace
+
+CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
+    log_->AddRef();
+    int64Settings_[{"kernel", "abort_timeout"}] = 5000;
+    int64Settings_[{"kernel", "trace_level"}] = 0;
+    AddCatalog(std::make_shared<CKernelCatalog>());
+}
+
+CKernelServices::~CKernelServices() {
+    catalogs_.clear();
+    log_->Release();
+}
+
+std::int32_t CKernelServices::DestroyObject(Vtx::IObject* object) {
+    if (object) object->DeleteInstance();
+    return 0;
+}
+
+Vtx::IObject* CKernelServices::CreateObject(ObjectKind kind, const std::string& catalogId, const std::string& classId) {
+    CCatalog* catalog = FindCatalog(catalogId);
+    if (!catalog || !catalog->HasClass(kind, classId)) return nullptr;
+    Vtx::OBJECT_CREATIONCTX context = MakeCreationContext(kind, catalogId, classId);
+    return catalog->Create(kind, classId, &context);
+}
+
+Vtx::IDatatype* CKernelServices::CreateDatatype(const char* catalogId, const char* classId) {
+    return dynamic_cast<Vtx::IDatatype*>(CreateObject(ObjectKind::Datatype, Text(catalogId), Text(classId)));
+}
+
+Vtx::IDatatypeInitInfo* CKernelServices::CreateDatatypeInitInfo(const char* catalogId, const char* classId) {
+    return dynamic_cast<Vtx::IDatatypeInitInfo*>(
+        CreateObject(ObjectKind::DatatypeInitInfo, Text(catalogId), Text(classId)));
+}
+
+Vtx::IBlock* CKernelServices::CreateBlock(const std::string& catalogId, const std::string& classId) {
+    return dynamic_cast<Vtx::IBlock*>(CreateObject(ObjectKind::Block, catalogId, classId));
+}
+
+Vtx::IDatatypeDomain* CKernelServices::CreateDomain(const std::string& catalogId, const std::string& classId) {
+    return dynamic_cast<Vtx::IDatatypeDomain*>(CreateObject(ObjectKind::Domain, catalogId, classId));
+}
+
+Vtx::IDatatypeLayout* CKernelServices::CreateLayout(const std::string& catalogId, const std::string& classId) {
+    return dynamic_cast<Vtx::IDatatypeLayout*>(CreateObject(ObjectKind::Layout, catalogId, classId));
+}
+
+Vtx::IBlockSignature* CKernelServices::CreateBlockSignature(Vtx::IBlock* block) {
+    return new CBlockSignatureImpl(this, block);
+}
+
+Vtx::IBlockLayout* CKernelServices::CreateBlockLayout(Vtx::IBlock*) { return new CBlockLayoutImpl(this); }
+
+Vtx::IRunTimeContext* CKernelServices::CreateRunTimeContext(Vtx::IBlock*) { return new CRunTimeContext; }
+
+const char* CKernelServices::GetBlockInstanceName(Vtx::IBlock* block) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto found = blockNames_.find(block);
+    return found == blockNames_.end() ? "" : found->second.c_str();
+}
+
+void CKernelServices::SetBlockInstanceName(Vtx::IBlock* block, const std::string& name) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    blockNames_[block] = name;
+}
+
+void CKernelServices::ForgetBlock(Vtx::IBlock* block) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    blockNames_.erase(block);
+}
+
+bool CKernelServices::HasSetting(const char* section, const char* name) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto key = std::make_tuple(Text(section), Text(name));
+    return int64Settings_.count(key) || boolSettings_.count(key);
+}
+
+bool CKernelServices::GetBoolSetting(const char* section, const char* name) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto key = std::make_tuple(Text(section), Text(name));
+    if (auto found = boolSettings_.find(key); found != boolSettings_.end()) return found->second;
+    if (auto found = int64Settings_.find(key); found != int64Settings_.end()) return found->second != 0;
+    return false;
+}
+
+std::int64_t CKernelServices::GetInt64Setting(const char* section, const char* name) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto key = std::make_tuple(Text(section), Text(name));
+    if (auto found = int64Settings_.find(key); found != int64Settings_.end()) return found->second;
+    if (auto found = boolSettings_.find(key); found != boolSettings_.end()) return found->second ? 1 : 0;
+    return 0;
+}
+
+void CKernelServices::SetInt64Setting(const std::string& section, const std::string& name, std::int64_t value) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    boolSettings_.erase({section, name});
+    int64Settings_[{section, name}] = value;
+}
+
+void CKernelServices::SetBoolSetting(const std::string& section, const std::string& name, bool value) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    int64Settings_.erase({section, name});
+    boolSettings_[{section, name}] = value;
+}
+
+void CKernelServices::AddCatalog(std::shared_ptr<CCatalog> catalog) {
+    if (!catalog) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kCatalogFactoryInvalidCatalog);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string id = catalog->GetCatalogId();
+    if (catalogs_.count(id)) throw Vtx::CLogicExceptionImpl("The catalog \"%s\" is already loaded.\n", id.c_str());
+    catalogs_[id] = std::move(catalog);
+}
+
+void CKernelServices::RemoveCatalog(const std::string& catalogId) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    catalogs_.erase(catalogId);
+}
+
+CCatalog* CKernelServices::FindCatalog(const std::string& catalogId) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto found = catalogs_.find(catalogId);
+    return found == catalogs_.end() ? nullptr : found->second.get();
+}
+
+std::vector<std::string> CKernelServices::CatalogIds() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::vector<std::string> ids;
+    for (const auto& entry : catalogs_) ids.push_back(entry.first);
+    return ids;
+}
+
+Vtx::IObjectClass* CKernelServices::ClassObject(ObjectKind kind, const std::string& catalogId,
+                                                const std::string& classId) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto& catalogClass = catalogClasses_[catalogId];
+    if (!catalogClass) catalogClass = std::make_unique<CHostObjectClass>(catalogId, nullptr);
+    if (kind == ObjectKind::Datatype) {
+        auto& datatypeClass = datatypeClasses_[{catalogId, classId}];
+        if (!datatypeClass) datatypeClass = std::make_unique<CHostDatatypeClass>(classId, catalogClass.get());
+        return datatypeClass.get();
+    }
+    // Blocks are given no class object: their class interface belongs to their catalog.
+    if (kind == ObjectKind::Block) return nullptr;
+    auto& objectClass = objectClasses_[{static_cast<int>(kind), catalogId, classId}];
+    if (!objectClass) objectClass = std::make_unique<CHostObjectClass>(classId, catalogClass.get());
+    return objectClass.get();
+}
+
+Vtx::OBJECT_CREATIONCTX CKernelServices::MakeCreationContext(ObjectKind kind, const std::string& catalogId,
+                                                             const std::string& classId) {
+    Vtx::OBJECT_CREATIONCTX context{};
+    context.objectId = nextObjectId_++;
+    context.languageId = languageId_;
+    context.objectClass = ClassObject(kind, catalogId, classId);
+    context.kernelServices = this;
+    return context;
+}
+
+} // namespace vtxhost

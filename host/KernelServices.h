@@ -1,0 +1,100 @@
+#pragma once
+// The host's kernel services: object creation by class identity across every catalog,
+// block signatures, layouts and run-time contexts, the message dispatcher, the diagnostic
+// log, the kernel clock, block instance names and the kernel settings.
+//
+// Settings: ("kernel", "abort_timeout") is always present (default 5000); others may be
+// added with SetInt64Setting / SetBoolSetting. A missing setting reads as 0 / false.
+// ("kernel", "trace_level") is the trace level new block signatures start with (default 0).
+#include <atomic>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "host/Catalog.h"
+#include "host/DiagnosticLog.h"
+#include "host/HostObjectClass.h"
+#include "host/KernelClock.h"
+#include "host/MessageDispatcher.h"
+#include "vtx/Block.h"
+#include "vtx/Domain.h"
+#include "vtx/KernelServices.h"
+#include "vtx/Layout.h"
+
+namespace vtxhost {
+
+class CKernelServices : public Vtx::IKernelServices, public Vtx::IKernelSettings {
+public:
+    // The "kernel" catalog is always there.
+    CKernelServices();
+    ~CKernelServices() override;
+    CKernelServices(const CKernelServices&) = delete;
+    CKernelServices& operator=(const CKernelServices&) = delete;
+
+    // Deletes the object at once and answers 0.
+    std::int32_t DestroyObject(Vtx::IObject* object) override;
+    Vtx::IDatatype* CreateDatatype(const char* catalogId, const char* classId) override;
+    Vtx::IDatatypeInitInfo* CreateDatatypeInitInfo(const char* catalogId, const char* classId) override;
+    Vtx::IBlockSignature* CreateBlockSignature(Vtx::IBlock* block) override;
+    Vtx::IBlockLayout* CreateBlockLayout(Vtx::IBlock* block) override;
+    Vtx::IRunTimeContext* CreateRunTimeContext(Vtx::IBlock* block) override;
+    Vtx::IMessageDispatcher* GetMessageDispatcher() override { return &dispatcher_; }
+    Vtx::IDiagnosticLog* GetDiagnosticLog() override { return log_; }
+    const char* GetBlockInstanceName(Vtx::IBlock* block) override;
+    Vtx::IKernelClock* GetKernelClock() override { return &clock_; }
+
+    bool HasSetting(const char* section, const char* name) override;
+    bool GetBoolSetting(const char* section, const char* name) override;
+    std::int64_t GetInt64Setting(const char* section, const char* name) override;
+
+    void SetInt64Setting(const std::string& section, const std::string& name, std::int64_t value);
+    void SetBoolSetting(const std::string& section, const std::string& name, bool value);
+
+    // Catalogs. A catalog whose id is already known is refused with a logic exception.
+    void AddCatalog(std::shared_ptr<CCatalog> catalog);
+    void RemoveCatalog(const std::string& catalogId);
+    CCatalog* FindCatalog(const std::string& catalogId);
+    std::vector<std::string> CatalogIds();
+
+    // Creation of the other kinds by class identity; null when the class is unknown.
+    Vtx::IBlock* CreateBlock(const std::string& catalogId, const std::string& classId);
+    Vtx::IDatatypeDomain* CreateDomain(const std::string& catalogId, const std::string& classId);
+    Vtx::IDatatypeLayout* CreateLayout(const std::string& catalogId, const std::string& classId);
+    Vtx::IObject* CreateObject(ObjectKind kind, const std::string& catalogId, const std::string& classId);
+
+    // A creation context with a fresh object id, for objects the host makes itself (tests
+    // construct their own blocks with it). The class object is the host's for the identity.
+    Vtx::OBJECT_CREATIONCTX MakeCreationContext(ObjectKind kind, const std::string& catalogId,
+                                                const std::string& classId);
+
+    void SetBlockInstanceName(Vtx::IBlock* block, const std::string& name);
+    void ForgetBlock(Vtx::IBlock* block);
+
+    CMessageDispatcher& Dispatcher() { return dispatcher_; }
+    CDiagnosticLog& Log() { return *log_; }
+    CKernelClock& Clock() { return clock_; }
+    std::uint16_t GetLanguageId() const { return languageId_; }
+
+private:
+    Vtx::IObjectClass* ClassObject(ObjectKind kind, const std::string& catalogId, const std::string& classId);
+
+    std::recursive_mutex mutex_;
+    std::map<std::tuple<std::string, std::string>, std::int64_t> int64Settings_;
+    std::map<std::tuple<std::string, std::string>, bool> boolSettings_;
+    std::map<std::string, std::shared_ptr<CCatalog>> catalogs_;
+    std::map<std::string, std::unique_ptr<CHostObjectClass>> catalogClasses_;
+    std::map<std::tuple<int, std::string, std::string>, std::unique_ptr<CHostObjectClass>> objectClasses_;
+    std::map<std::tuple<std::string, std::string>, std::unique_ptr<CHostDatatypeClass>> datatypeClasses_;
+    std::map<Vtx::IBlock*, std::string> blockNames_;
+    std::atomic<std::uint64_t> nextObjectId_{1};
+    std::uint16_t languageId_ = 1033;
+    CMessageDispatcher dispatcher_;
+    CDiagnosticLog* log_;  // one reference
+    CKernelClock clock_;
+};
+
+} // namespace vtxhost
