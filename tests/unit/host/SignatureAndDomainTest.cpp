@@ -1,0 +1,245 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "vtx/Exception.h"
+
+#include "host/BlockSignature.h"
+#include "host/KernelServices.h"
+#include "vtx/KernelDatatypes.h"
+#include "vtx/Layout.h"
+#include "vtx/RunTimeContext.h"
+
+using namespace Vtx;
+using vtxhost::CKernelServices;
+
+namespace {
+
+template <class I>
+I* Held(IObject* object) {
+    if (object) object->AddRef();
+    return dynamic_cast<I*>(object);
+}
+
+struct DomainTest : ::testing::Test {
+    CKernelServices kernel;
+    IIntDomain* intDomain = Held<IIntDomain>(kernel.CreateDomain("kernel", "int-domain"));
+    IDoubleDomain* doubleDomain = Held<IDoubleDomain>(kernel.CreateDomain("kernel", "double-domain"));
+    IInt* i = Held<IInt>(kernel.CreateDatatype("kernel", "int"));
+    IDouble* d = Held<IDouble>(kernel.CreateDatatype("kernel", "double"));
+    ~DomainTest() override {
+        intDomain->Release();
+        doubleDomain->Release();
+        i->Release();
+        d->Release();
+    }
+    bool IntOk(std::int32_t v) {
+        i->SetValue(v);
+        return intDomain->IsValid(i);
+    }
+    bool DoubleOk(double v) {
+        d->SetValue(v);
+        return doubleDomain->IsValid(d);
+    }
+};
+
+TEST_F(DomainTest, IntBoundsAreInclusiveOrExclusiveByKind) {
+    ASSERT_NE(intDomain, nullptr);
+    EXPECT_TRUE(IntOk(-2147483647 - 1));  // no bounds yet
+    intDomain->SetBounds(0, kBoundInclusive, 0, kBoundNone);
+    EXPECT_TRUE(IntOk(0));
+    EXPECT_FALSE(IntOk(-1));
+    EXPECT_TRUE(IntOk(2147483647));
+    intDomain->SetBounds(1, kBoundExclusive, 10, kBoundInclusive);
+    EXPECT_FALSE(IntOk(1));
+    EXPECT_TRUE(IntOk(2));
+    EXPECT_TRUE(IntOk(10));
+    EXPECT_FALSE(IntOk(11));
+    intDomain->SetBounds(0, kBoundNone, 5, kBoundExclusive);
+    EXPECT_TRUE(IntOk(-100));
+    EXPECT_FALSE(IntOk(5));
+    EXPECT_EQ(intDomain->GetMaximumKind(), kBoundExclusive);
+    // Values of another class, and null, are never admitted.
+    EXPECT_FALSE(intDomain->IsValid(d));
+    EXPECT_FALSE(intDomain->IsValid(nullptr));
+    // An unknown kind is no bound.
+    intDomain->SetBounds(3, 7, 0, kBoundNone);
+    EXPECT_EQ(intDomain->GetMinimumKind(), kBoundNone);
+    EXPECT_TRUE(IntOk(-3));
+}
+
+TEST_F(DomainTest, DoubleBoundsAndNotANumber) {
+    ASSERT_NE(doubleDomain, nullptr);
+    EXPECT_TRUE(DoubleOk(std::nan("")));
+    doubleDomain->SetBounds(0.0, kBoundExclusive, 1.0, kBoundInclusive);
+    EXPECT_FALSE(DoubleOk(0.0));
+    EXPECT_TRUE(DoubleOk(1e-300));
+    EXPECT_TRUE(DoubleOk(1.0));
+    EXPECT_FALSE(DoubleOk(1.0000000000000002));
+    EXPECT_FALSE(DoubleOk(std::nan("")));
+    EXPECT_FALSE(doubleDomain->IsValid(i));
+}
+
+struct SignatureTest : ::testing::Test {
+    CKernelServices kernel;
+    vtxhost::CBlockSignatureImpl* signature = new vtxhost::CBlockSignatureImpl(&kernel, nullptr);
+    SignatureTest() { signature->AddRef(); }
+    ~SignatureTest() override { signature->Release(); }
+};
+
+TEST_F(SignatureTest, PinsAreCreatedTypedAndFoundById) {
+    IInputPin* in = signature->CreateInputPin("in", "In", "input", "kernel", "double", true, true, false);
+    IInputPin* any = signature->CreateInputPin("any", "Any", "", "kernel", "generic_datatype", true, true, true);
+    IOutputPin* out = signature->CreateOutputPin("out", "Out", "", "kernel", "generic_datatype", "", "any");
+    ASSERT_NE(in, nullptr);
+    EXPECT_NE(dynamic_cast<IDouble*>(in->GetDatatype()), nullptr);
+    // Generic pins wait for a link to give them a datatype.
+    EXPECT_EQ(any->GetDatatype(), nullptr);
+    EXPECT_EQ(out->GetDatatype(), nullptr);
+    EXPECT_STREQ(out->GetTypeSourcePinId(), "any");
+    EXPECT_TRUE(any->GetInputFlag(2));
+    EXPECT_FALSE(in->GetInputFlag(2));
+    EXPECT_FALSE(in->GetInputFlag(3));
+    EXPECT_EQ(signature->FindInputPin("any"), any);
+    EXPECT_EQ(signature->GetInputPins()->GetAt(1), any);
+    EXPECT_THROW(signature->FindInputPin("out"), ICollectionException);
+    EXPECT_THROW(signature->FindOutputPin("in"), ICollectionException);
+    EXPECT_THROW(signature->GetOutputPins()->GetAt(1), ICollectionException);
+    any->GetRequiredInterfaces()->AddEntry("kernel", "scalar_arith_op_double");
+    EXPECT_STREQ(any->GetRequiredInterfaces()->GetClassId(0), "scalar_arith_op_double");
+    EXPECT_THROW(signature->CreateInputPin("bad", "", "", "kernel", "no_such_type", true, true, false),
+                 ILogicException);
+    EXPECT_FALSE(signature->GetInputPins()->HasId("bad"));
+}
+
+TEST_F(SignatureTest, ParametersKeepValueWhenDeclaredAgainAndGoWhenRemoved) {
+    IParameterPinSignature* count =
+        signature->CreateParameter("count", "Count", "", "kernel", "int", "kernel", "int-domain", 0);
+    ASSERT_NE(count, nullptr);
+    ASSERT_NE(dynamic_cast<IIntDomain*>(count->GetDomain()), nullptr);
+    // Defaults: every permission except the init information at run time.
+    EXPECT_TRUE(count->GetChangeableAtDesignTime());
+    EXPECT_TRUE(count->GetChangeableAtRunTime());
+    EXPECT_TRUE(count->GetInitInfoChangeableAtDesignTime());
+    EXPECT_FALSE(count->GetInitInfoChangeableAtRunTime());
+    EXPECT_TRUE(count->GetCompareBeforeSet());
+    dynamic_cast<IInt*>(count->GetValue())->SetValue(3);
+
+    IParameterPinSignature* again =
+        signature->CreateParameter("count", "Count of items", "", "kernel", "int", "kernel", "int-domain", 0);
+    EXPECT_EQ(again, count);
+    EXPECT_STREQ(again->GetName(), "Count of items");
+    EXPECT_EQ(dynamic_cast<IInt*>(again->GetValue())->GetValue(), 3);
+
+    // Another type replaces the parameter in place.
+    IParameterPinSignature* label = signature->CreateParameter("label", "", "", "kernel", "string", "", "", 0);
+    IParameterPinSignature* retyped = signature->CreateParameter("count", "", "", "kernel", "double", "", "", 0);
+    EXPECT_NE(retyped, count);
+    EXPECT_EQ(signature->GetParameters()->GetAt(0), retyped);
+    EXPECT_EQ(signature->GetParameters()->GetAt(1), label);
+
+    IParameterPinSignature* trigger = signature->CreateParameter("reset", "", "", "kernel", "trigger", "", "", 0);
+    EXPECT_FALSE(trigger->GetCompareBeforeSet());
+
+    IParameterPinSignature* removed = signature->RemoveParameter("label");
+    EXPECT_EQ(removed, label);
+    EXPECT_STREQ(removed->GetId(), "label");  // still usable as a key
+    EXPECT_EQ(signature->RemoveParameter("label"), nullptr);
+    EXPECT_EQ(signature->GetParameters()->GetCount(), 2);
+    EXPECT_THROW(signature->FindParameter("label"), ICollectionException);
+    EXPECT_THROW(signature->CreateParameter("p", "", "", "kernel", "int", "kernel", "no-domain", 0), ILogicException);
+
+    signature->Clear();
+    EXPECT_EQ(signature->GetParameters()->GetCount(), 0);
+}
+
+TEST_F(SignatureTest, TraceLevelIsAnIntegerFromTheKernelSetting) {
+    kernel.SetInt64Setting("kernel", "trace_level", 4);
+    auto* fresh = new vtxhost::CBlockSignatureImpl(&kernel, nullptr);
+    fresh->AddRef();
+    auto* level = dynamic_cast<IInt*>(fresh->GetTraceLevel());
+    ASSERT_NE(level, nullptr);
+    EXPECT_EQ(level->GetValue(), 4);
+    fresh->SetTraceLevel(6);
+    EXPECT_EQ(level->GetValue(), 6);
+    fresh->Release();
+}
+
+TEST(KernelServices, SettingsLayoutsContextsAndClock) {
+    CKernelServices kernel;
+    EXPECT_TRUE(kernel.HasSetting("kernel", "abort_timeout"));
+    EXPECT_EQ(kernel.GetInt64Setting("kernel", "abort_timeout"), 5000);
+    EXPECT_FALSE(kernel.HasSetting("kernel", "nothing"));
+    kernel.SetBoolSetting("kernel", "log_graphviz", true);
+    EXPECT_TRUE(kernel.GetBoolSetting("kernel", "log_graphviz"));
+
+    IBlockLayout* layout = kernel.CreateBlockLayout(nullptr);
+    layout->AddRef();
+    auto* combo = dynamic_cast<IComboDatatypeLayout*>(layout->CreateDatatypeLayout("kernel", "combo", "mode"));
+    ASSERT_NE(combo, nullptr);
+    combo->SetSize(2);
+    combo->SetItem(1, "fast");
+    EXPECT_STREQ(combo->GetItem(1), "fast");
+    EXPECT_THROW(combo->SetItem(2, "x"), ILogicException);
+    EXPECT_THROW(combo->SetSize(-1), ILogicException);
+    EXPECT_EQ(layout->GetDatatypeLayout("mode"), combo);
+    EXPECT_EQ(layout->GetDatatypeLayout("other"), nullptr);
+    EXPECT_NE(dynamic_cast<IFilenameDatatypeLayout*>(layout->CreateDatatypeLayout("kernel", "filename", "f")), nullptr);
+    EXPECT_NE(dynamic_cast<IFoldernameDatatypeLayout*>(layout->CreateDatatypeLayout("kernel", "foldername", "d")),
+              nullptr);
+    auto* selector = dynamic_cast<IDatatypeSelectorComboLayout*>(
+        layout->CreateDatatypeLayout("kernel", "datatype_selector_combo", "t"));
+    ASSERT_NE(selector, nullptr);
+    selector->AddItem("kernel", "int");
+    EXPECT_STREQ(selector->GetItemClassId(0), "int");
+    EXPECT_THROW(layout->CreateDatatypeLayout("kernel", "slider", "x"), ILogicException);
+    layout->ShowParameter("mode", true);
+    EXPECT_TRUE(layout->IsParameterShown("mode"));
+    EXPECT_FALSE(layout->IsParameterShown("f"));
+    layout->Release();
+
+    IRunTimeContext* context = kernel.CreateRunTimeContext(nullptr);
+    context->AddRef();
+    EXPECT_FALSE(context->IsPatchRunning());
+    context->GetPeriodicActivationSettings()->SetPeriod(0);
+    EXPECT_EQ(context->GetPeriodicActivationSettings()->GetPeriod(), 1);
+    context->GetInputActivationSettings()->SetPinActivation("input", true);
+    EXPECT_TRUE(context->GetInputActivationSettings()->GetPinActivation("input"));
+    EXPECT_FALSE(context->GetInputActivationSettings()->GetPinActivation("other"));
+    context->Release();
+
+    IKernelClock* clock = kernel.GetKernelClock();
+    const std::int64_t first = clock->GetCurrentTime();
+    EXPECT_GT(clock->GetCurrentTime(), first);
+    kernel.Clock().AdvanceTo(first + 10000000);
+    EXPECT_GE(clock->GetCurrentTime(), first + 10000000);
+    kernel.Clock().AdvanceTo(first);  // never backward
+    EXPECT_GT(clock->GetCurrentTime(), first + 10000000);
+}
+
+TEST(KernelServices, LogAndDispatcherKeepWhatTheyReceive) {
+    CKernelServices kernel;
+    IDiagnosticLog* log = kernel.GetDiagnosticLog();
+    const std::int32_t record = log->BeginRecord(kLogTrace, "first");
+    log->Append(record, kLogError, "second");
+    log->Append(999, kLogTrace, "orphan");  // an unknown record opens its own
+    const auto entries = kernel.Log().Entries();
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_EQ(entries[1].record, record);
+    EXPECT_NE(entries[2].record, record);
+    EXPECT_EQ(kernel.Log().RecordCount(), 2u);
+
+    int seen = 0;
+    kernel.Dispatcher().SubscribeMessages([&](const vtxhost::DispatchedMessage&) { ++seen; });
+    const std::string longText(600, 'x');
+    kernel.GetMessageDispatcher()->SendMessage(nullptr, 3, longText.c_str());
+    kernel.GetMessageDispatcher()->SendMessage(nullptr, 4, "%s%n");
+    const auto messages = kernel.Dispatcher().Messages();
+    ASSERT_EQ(messages.size(), 2u);
+    EXPECT_EQ(messages[0].text.size(), 511u);
+    EXPECT_EQ(messages[1].text, "%s%n");
+    EXPECT_EQ(seen, 2);
+}
+
+} // namespace
