@@ -234,19 +234,4 @@ TEST_F(PropertyCollection, LooksUpPropertiesByExactName) {
     set->Release();
 }
 
-TEST_F(PropertyCollection, ContainerTableAndEmptyName) {
-    auto* set = new CPropertyCollectionImpl;
-    set->AddRef();
-    EXPECT_STREQ(set->GetName(), "");
-    ICollectionBase<IProperty>* container = set;
-    auto* kept = new CPropertyImpl(kPropertyBool);
-    kept->AddRef();
-    set->Add(kept);
-    EXPECT_EQ(container->GetSize(), 1);
-    container->Clear();
-    EXPECT_EQ(kept->ReferenceCount(), 1);
-    EXPECT_EQ(kept->Release(), 0);
-    set->Release();
-}
-
 } // namespace
