@@ -1,13 +1,128 @@
-// Placeholder until the module signature lands: the list stays empty.
 #include "module/SignatureList.h"
+
+#include <vector>
+
+#include "sdk/object/Exceptions.h"
+#include "sdk/registration/RegistrantClassInfo.h"
+#include "sdk/registration/Registrants.h"
+#include "sdk/registration/RegistrationLists.h"
 
 namespace Vtx {
 
-std::int32_t GetSignatureCount() { return 0; }
-std::uint16_t GetSignatureLanguageId(std::int32_t) { return 0; }
-void BuildSignatures(std::uint16_t) {}
-IDllSignature* FindSignature(std::uint16_t) { return nullptr; }
-IDllSignature* FirstSignature() { return nullptr; }
-void DeleteSignatures() {}
+namespace {
+
+constexpr std::uint16_t kEnglish = 0x0409;
+
+// Constant-initialised, so that plain records constructed during static initialisation
+// may already create signatures.
+std::vector<CDllSignatureImpl*>* signatures = nullptr;
+bool built = false;
+
+std::vector<CDllSignatureImpl*>& Signatures() {
+    if (!signatures) signatures = new std::vector<CDllSignatureImpl*>;
+    return *signatures;
+}
+
+// One record of the kind for each registrant of the list, added to the collection.
+template <class Record, class Collection>
+void AddRecords(Collection* collection, std::uint16_t languageId) {
+    using Registrant = typename Record::registrant_type;
+    for (Registrant* registrant : registration_list<Registrant>::snapshot()) {
+        auto* record = new Record(registrant, languageId);
+        try {
+            collection->Add(record);
+        } catch (...) {
+            delete record;
+            throw;
+        }
+    }
+}
+
+// The catalog registrant's identity and properties become the signature's own.
+void DescribeCatalog(CDllSignatureImpl& signature, const catalog_class_registrant& catalog,
+                     std::uint16_t languageId) {
+    const auto& entry = catalog.get_language(languageId);
+    CDllSignatureImpl::SetCatalogId(catalog.class_id());
+    signature.SetBitmapId(entry.bitmap());
+    signature.SetLanguageId(languageId);
+    signature.SetName(entry.name());
+    signature.SetDescription(entry.description());
+    HandOverProperties(catalog, signature);
+}
+
+} // namespace
+
+std::int32_t GetSignatureCount() { return signatures ? static_cast<std::int32_t>(signatures->size()) : 0; }
+
+std::uint16_t GetSignatureLanguageId(std::int32_t index) {
+    if (index < 0 || index >= GetSignatureCount()) return 0;
+    return (*signatures)[static_cast<std::size_t>(index)]->GetLanguageId();
+}
+
+CDllSignatureImpl* FindSignature(std::uint16_t languageId) {
+    if (!signatures) return nullptr;
+    for (CDllSignatureImpl* signature : *signatures)
+        if (signature->GetLanguageId() == languageId) return signature;
+    return nullptr;
+}
+
+CDllSignatureImpl* FirstSignature() { return GetSignatureCount() > 0 ? signatures->front() : nullptr; }
+
+CDllSignatureImpl* ChooseSignature(std::uint16_t languageId) {
+    if (CDllSignatureImpl* signature = FindSignature(languageId)) return signature;
+    if (languageId != kEnglish)
+        if (CDllSignatureImpl* signature = FindSignature(kEnglish)) return signature;
+    return FirstSignature();
+}
+
+CDllSignatureImpl* GetOrCreateSignature(std::uint16_t languageId) {
+    if (CDllSignatureImpl* signature = FindSignature(languageId)) return signature;
+    auto* signature = new CDllSignatureImpl;
+    signature->SetLanguageId(languageId);
+    try {
+        Signatures().push_back(signature);
+    } catch (...) {
+        delete signature;
+        throw;
+    }
+    return signature;
+}
+
+void BuildSignatures(std::uint16_t languageId) {
+    if (built) return;
+    // Set before any work: a build that fails part-way is not retried.
+    built = true;
+    TranslateStdExceptions([&] {
+        for (catalog_class_registrant* catalog : registration_list<catalog_class_registrant>::snapshot())
+            DescribeCatalog(*GetOrCreateSignature(languageId), *catalog, languageId);
+
+        CDllSignatureImpl& signature = *GetOrCreateSignature(languageId);
+        AddRecords<block_class_info_impl>(signature.GetBlockClasses(), languageId);
+        AddRecords<datatype_class_info_impl>(signature.GetDatatypeClasses(), languageId);
+        AddRecords<datatype_converter_class_info_impl>(signature.GetDatatypeConverterClasses(), languageId);
+        AddRecords<datatype_interface_class_info_impl>(signature.GetDatatypeInterfaceClasses(), languageId);
+        AddRecords<patch_storage_class_info_impl>(signature.GetPatchStorageClasses(), languageId);
+        AddRecords<author_info_impl>(signature.GetAuthors(), languageId);
+        AddRecords<company_info_impl>(signature.GetCompanies(), languageId);
+        AddRecords<licence_info_impl>(signature.GetLicences(), languageId);
+        AddRecords<category_info_impl>(signature.GetCategories(), languageId);
+    });
+}
+
+void DeleteSignatures() {
+    if (signatures) {
+        std::vector<CDllSignatureImpl*> doomed;
+        doomed.swap(*signatures);
+        delete signatures;
+        signatures = nullptr;
+        for (CDllSignatureImpl* signature : doomed) delete signature;
+    }
+    CDllSignatureImpl::ForgetCatalogId();
+}
+
+void ResetSignatureBuild() {
+    DeleteSignatures();
+    built = false;
+}
 
 } // namespace Vtx

@@ -1,21 +1,31 @@
 #pragma once
-// The module's signatures, one per language, built once on the first signature request.
+// The module's signatures, one per language, built once on the first signature request
+// from the registration lists.
 #include <cstdint>
 
-#include "vtx/Fwd.h"
+#include "module/DllSignature.h"
 
 namespace Vtx {
 
 std::int32_t GetSignatureCount();
 // The language id of the signature at the index; 0 when there is no such signature.
 std::uint16_t GetSignatureLanguageId(std::int32_t index);
-// The one-shot build; does work only on its first run in the life of the module.
+// The one-shot build: on its first run in the life of the module, gives the signature of
+// the language the catalog's identity and properties and a record for every registrant.
+// Later calls, whatever their language, do nothing.
 void BuildSignatures(std::uint16_t languageId);
 // The first signature of the given language, or null.
-IDllSignature* FindSignature(std::uint16_t languageId);
+CDllSignatureImpl* FindSignature(std::uint16_t languageId);
 // The first signature of the list, or null when it is empty.
-IDllSignature* FirstSignature();
+CDllSignatureImpl* FirstSignature();
+// The signature of the language, else the English (1033) one, else the first, else null.
+CDllSignatureImpl* ChooseSignature(std::uint16_t languageId);
+// The signature of the language; a new one appended to the list when there is none.
+CDllSignatureImpl* GetOrCreateSignature(std::uint16_t languageId);
 // Deletes every signature and empties the list.
 void DeleteSignatures();
+// Deletes every signature and lets the next request build again. The module never does
+// this; in-process tests do, to build from registrations they declare themselves.
+void ResetSignatureBuild();
 
 } // namespace Vtx

@@ -3,13 +3,11 @@
 // creates, in the creation context; a block reads its class identifier and its catalog.
 #include <cstdint>
 
+#include "vtx/Collection.h"
 #include "vtx/ObjectClass.h"
+#include "vtx/ObjectClassReference.h"
 
 namespace Vtx {
-
-template <class T>
-struct IObjectClassCollection;
-struct ICategoryItemReference;
 
 struct IBlockClass : IObjectClass {
     // Classes the block class refers to; not reference-held.

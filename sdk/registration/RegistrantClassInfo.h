@@ -10,9 +10,11 @@
 
 #include "module/ModuleState.h"
 #include "sdk/object/Exceptions.h"
+#include "sdk/object/ObjectClassReferenceCollectionImpl.h"
 #include "sdk/object/ReferenceCounting.h"
 #include "sdk/registration/BlockClassRegistrant.h"
 #include "sdk/registration/Registrants.h"
+#include "sdk/registration/TextLists.h"
 #include "vtx/ClassInfo.h"
 
 namespace Vtx {
@@ -27,43 +29,6 @@ std::uint32_t bitmap_of(const object_language<R>&) {
 template <class R>
 std::uint32_t bitmap_of(const object_class_language<R>& entry) {
     return entry.bitmap();
-}
-
-// A new text list holding a copy of each text; null for none.
-template <class Texts>
-TEXT_LIST* new_text_list(const Texts& texts) {
-    if (texts.empty()) return nullptr;
-    TEXT_LIST* list = NewTextList(static_cast<std::int32_t>(texts.size()));
-    try {
-        std::int32_t i = 0;
-        for (const std::string& text : texts) list->texts[i++] = DuplicateText(text.c_str());
-    } catch (...) {
-        FreeTextList(list);
-        throw;
-    }
-    return list;
-}
-
-// A new triple list holding a copy of each triple, made by `triple` from an element; null
-// for none.
-template <class Elements, class Triple>
-TEXT_TRIPLE_LIST* new_text_triple_list(const Elements& elements, Triple triple) {
-    if (elements.empty()) return nullptr;
-    TEXT_TRIPLE_LIST* list = NewTextTripleList(static_cast<std::int32_t>(elements.size()));
-    try {
-        std::int32_t i = 0;
-        for (const auto& element : elements) {
-            const category_triple texts = triple(element);
-            TEXT_TRIPLE& out = list->triples[i++];
-            out.first = DuplicateText(texts.first.c_str());
-            out.second = DuplicateText(texts.second.c_str());
-            out.third = DuplicateText(texts.third.c_str());
-        }
-    } catch (...) {
-        FreeTextTripleList(list);
-        throw;
-    }
-    return list;
 }
 
 } // namespace detail
@@ -119,14 +84,15 @@ public:
     using object_class_info_impl<I, R>::object_class_info_impl;
 
     TEXT_LIST* GetAuthorIds() override {
-        return TranslateStdExceptions([&] { return detail::new_text_list(this->registrant()->authors().items()); });
+        return TranslateStdExceptions([&] { return MakeTextList(this->registrant()->authors().items()); });
     }
     const char* GetCompanyId() override { return first_of(this->registrant()->companies().items()); }
     const char* GetLicenceId() override { return first_of(this->registrant()->licences().items()); }
     TEXT_TRIPLE_LIST* GetTextTriples() override {
         return TranslateStdExceptions([&] {
-            return detail::new_text_triple_list(this->registrant()->categories().items(),
-                                                [](const category_triple& triple) { return triple; });
+            return MakeTextTripleList(
+                this->registrant()->categories().items(), [](const category_triple& t) { return t.first; },
+                [](const category_triple& t) { return t.second; }, [](const category_triple& t) { return t.third; });
         });
     }
 
@@ -162,12 +128,43 @@ public:
     // The entries in key order: the key, then the two texts stored under it.
     TEXT_TRIPLE_LIST* GetCategoryEntries() override {
         return TranslateStdExceptions([&] {
-            return detail::new_text_triple_list(registrant()->entries(), [](const auto& entry) {
-                return category_triple{entry.first, entry.second.first, entry.second.second};
-            });
+            return MakeTextTripleList(
+                registrant()->entries(), [](const auto& entry) { return entry.first; },
+                [](const auto& entry) { return entry.second.first; },
+                [](const auto& entry) { return entry.second.second; });
         });
     }
     void FreeCategoryEntries(TEXT_TRIPLE_LIST* entries) override { FreeTextTripleList(entries); }
+};
+
+class datatype_class_info_impl
+    : public signed_object_class_info_impl<IDatatypeClassInfo, datatype_class_registrant> {
+public:
+    datatype_class_info_impl(datatype_class_registrant* registrant, std::uint16_t languageId)
+        : signed_object_class_info_impl(registrant, languageId), textPairs_(new CObjectClassReferenceCollectionImpl) {
+        textPairs_->AddRef();
+    }
+    ~datatype_class_info_impl() override { textPairs_->Release(); }
+
+    bool HasInitInfo() override { return !registrant()->init_info_factory().empty(); }
+    // The record's own collection, refilled from the registrant's text pairs on each call.
+    IObjectClassReferenceCollection* GetTextPairs() override {
+        return TranslateStdExceptions([&] {
+            textPairs_->Clear();
+            for (const text_pair& pair : registrant()->text_pairs())
+                textPairs_->Add(pair.first.c_str(), pair.second.c_str());
+            return static_cast<IObjectClassReferenceCollection*>(textPairs_);
+        });
+    }
+
+    // Makes an init-information object; null when the class has none.
+    IDatatypeInitInfo* CreateInitInfo(const OBJECT_CREATIONCTX* context) const {
+        const auto& create = registrant()->init_info_factory();
+        return create ? create(context) : nullptr;
+    }
+
+private:
+    CObjectClassReferenceCollectionImpl* textPairs_;
 };
 
 class datatype_converter_class_info_impl

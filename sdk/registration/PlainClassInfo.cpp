@@ -1,0 +1,112 @@
+#include "sdk/registration/PlainClassInfo.h"
+
+#include "module/SignatureList.h"
+
+namespace Vtx {
+
+namespace {
+
+constexpr std::uint16_t kEnglish = 1033;
+
+// Lists the record in the collection the getter names, in the signature of the language,
+// and keeps the record alive past the collection's release.
+template <class Record, class Collection>
+void ListInSignature(Record* record, std::uint16_t languageId, Collection* (CDllSignatureImpl::*collectionOf)()) {
+    (GetOrCreateSignature(languageId)->*collectionOf)()->Add(record);
+    record->AddRef();
+}
+
+} // namespace
+
+CBlockClassInfoImpl::CBlockClassInfoImpl(std::string classId, ObjectClassTexts texts, ObjectClassCredits credits,
+                                         ObjectCreateFunction create, std::string libraryPath)
+    : CLibraryObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create,
+                                  std::move(libraryPath)) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetBlockClasses);
+}
+
+CSubpatchClassInfoImpl::CSubpatchClassInfoImpl(std::string classId, ObjectClassTexts texts,
+                                               ObjectClassCredits credits, ObjectCreateFunction create,
+                                               std::string libraryPath)
+    : CLibraryObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create,
+                                  std::move(libraryPath)) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetSubpatchClasses);
+}
+
+CDatatypeClassInfoImpl::CDatatypeClassInfoImpl(std::string classId, ObjectClassTexts texts,
+                                               ObjectClassCredits credits, ObjectCreateFunction create,
+                                               DatatypeInitInfoCreateFunction createInitInfo)
+    : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create),
+      createInitInfo_(createInitInfo), textPairs_(new CObjectClassReferenceCollectionImpl) {
+    textPairs_->AddRef();
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeClasses);
+}
+
+CDatatypeClassInfoImpl::~CDatatypeClassInfoImpl() { textPairs_->Release(); }
+
+CDatatypeDomainClassInfoImpl::CDatatypeDomainClassInfoImpl(std::string classId, ObjectClassTexts texts,
+                                                           ObjectClassCredits credits, ObjectCreateFunction create)
+    : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeDomainClasses);
+}
+
+CDatatypeLayoutClassInfoImpl::CDatatypeLayoutClassInfoImpl(std::string classId, ObjectClassTexts texts,
+                                                           ObjectClassCredits credits, ObjectCreateFunction create)
+    : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeLayoutClasses);
+}
+
+CDatatypeInterfaceClassInfoImpl::CDatatypeInterfaceClassInfoImpl(std::string classId, ObjectClassTexts texts,
+                                                                 ObjectClassCredits credits,
+                                                                 ObjectCreateFunction create)
+    : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeInterfaceClasses);
+}
+
+CDatatypeConverterClassInfoImpl::CDatatypeConverterClassInfoImpl(std::string classId, ObjectClassTexts texts,
+                                                                 ObjectClassCredits credits,
+                                                                 ObjectCreateFunction create,
+                                                                 ConverterTexts converter)
+    : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create),
+      converter_(std::move(converter)) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeConverterClasses);
+}
+
+CDeviceClassInfoImpl::CDeviceClassInfoImpl(std::string classId, ObjectClassTexts texts, ObjectClassCredits credits,
+                                           ObjectCreateFunction create)
+    : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDeviceClasses);
+}
+
+CDeviceEnumeratorInfoImpl::CDeviceEnumeratorInfoImpl(std::string classId, ObjectCreateFunction create, bool flag)
+    : CEnumeratorInfoImpl(std::move(classId), create, flag) {
+    ListInSignature(this, kEnglish, &CDllSignatureImpl::GetDeviceEnumerators);
+}
+
+CClockClassInfoImpl::CClockClassInfoImpl(std::string classId, ObjectClassTexts texts, ObjectClassCredits credits,
+                                         ObjectCreateFunction create)
+    : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetClockClasses);
+}
+
+CCompanyClassInfoImpl::CCompanyClassInfoImpl(std::string classId, ObjectClassTexts texts)
+    : CObjectClassInfoImpl(std::move(classId), std::move(texts)) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetCompanies);
+}
+
+CAuthorClassInfoImpl::CAuthorClassInfoImpl(std::string classId, ObjectClassTexts texts)
+    : CObjectClassInfoImpl(std::move(classId), std::move(texts)) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetAuthors);
+}
+
+CLicenceClassInfoImpl::CLicenceClassInfoImpl(std::string classId, ObjectClassTexts texts)
+    : CObjectClassInfoImpl(std::move(classId), std::move(texts)) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetLicences);
+}
+
+CCategoryClassInfoImpl::CCategoryClassInfoImpl(std::string classId, ObjectClassTexts texts)
+    : CObjectClassInfoImpl(std::move(classId), std::move(texts)) {
+    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetCategories);
+}
+
+} // namespace Vtx
