@@ -1,6 +1,7 @@
 // The catalog's static registrations: its one datatype, its two blocks, the catalog
 // itself and its credits. They are all in this one file because the order of their
 // definitions is the order of the registration lists, and so of the records the host sees.
+#include "catalog/IntervalImpl.h"
 #include "sdk/registration/BlockClassRegistrant.h"
 #include "sdk/registration/Registrants.h"
 
@@ -19,8 +20,8 @@ constexpr const char* kLicence = "Brennick2010_license";
 constexpr const char* kCompany = "Brennick2010_company";
 
 // The creation functions of the classes.
-const auto kCreateInterval = &datatype_class_registrant::null_factory;
-const datatype_class_registrant::init_info_function kCreateIntervalInitInfo;
+const auto kCreateInterval = &CreateIntervalObject;
+const auto kCreateIntervalInitInfo = &CreateIntervalInitInfoObject;
 const auto kCreateLabelledSetIntervalGenerator = &block_class_registrant::null_factory;
 const auto kCreateVector = &block_class_registrant::null_factory;
 

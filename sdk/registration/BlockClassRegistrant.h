@@ -12,12 +12,12 @@
 
 namespace Vtx {
 
-// The block framework's pin description.
-class CPinDescription;
+// The block framework's pin and parameter declaration.
+class pin_description;
 
 class block_class_registrant : public object_class_registrant<block_class_registrant> {
 public:
-    using declarations = std::vector<boost::shared_ptr<CPinDescription>>;
+    using declarations = std::vector<boost::shared_ptr<pin_description>>;
 
     template <class T>
     class block_signature_base : public curiosly_recurring_pattern_helper<T> {

@@ -1,0 +1,69 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "platform/Gdi.h"
+#include "sdk/registration/BlockClassImpl.h"
+
+using namespace Vtx;
+
+namespace {
+
+struct Catalog : CObjectClassImpl<IObjectClass> {
+    Catalog() : CObjectClassImpl("Brennick2010", nullptr) {}
+};
+
+TEST(BlockClassImpl, KeyedTextsAreNullUntilSetAndReplacedAfterwards) {
+    Catalog catalog;
+    CBlockClassImpl blockClass("Vector", &catalog);
+    EXPECT_EQ(blockClass.GetKeyedText1("missing"), nullptr);
+    blockClass.SetKeyedText3("key", "first");
+    blockClass.SetKeyedText3("key", "second");
+    EXPECT_STREQ(blockClass.GetKeyedText3("key"), "second");
+    EXPECT_EQ(blockClass.GetKeyedText4("key"), nullptr);  // each map is its own
+    blockClass.SetKeyedText6("empty", nullptr);
+    EXPECT_STREQ(blockClass.GetKeyedText6("empty"), "");
+}
+
+TEST(BlockClassImpl, IdentityTextsAndEmbeddedCollections) {
+    Catalog catalog;
+    CBlockClassImpl blockClass("Vector", &catalog);
+    EXPECT_STREQ(blockClass.GetClassId(), "Vector");
+    EXPECT_STREQ(blockClass.GetCatalog()->GetClassId(), "Brennick2010");
+    EXPECT_STREQ(blockClass.GetText2(), "");
+    blockClass.SetText2("description");
+    blockClass.SetText4(nullptr);
+    EXPECT_STREQ(blockClass.GetText2(), "description");
+    EXPECT_STREQ(blockClass.GetText4(), "");
+    EXPECT_EQ(blockClass.GetWord1(), 0u);
+    EXPECT_EQ(blockClass.GetWord2(), 0u);
+    // A host's balanced references leave the embedded collections in place.
+    auto* classes = blockClass.GetObjectClasses();
+    classes->AddRef();
+    classes->Release();
+    EXPECT_EQ(classes->GetCount(), 0);
+    EXPECT_EQ(blockClass.GetCategories()->GetCount(), 0);
+}
+
+TEST(BlockClassImpl, KeepsItsOwnCopyOfTheBitmapAndDeletesIt) {
+    const std::size_t before = platform::GetGdiObjectCount();
+    const std::uint8_t pixels[4] = {1, 2, 3, 0};
+    platform::HBITMAP original = platform::CreateBitmap(1, 1, 1, 24, pixels);
+    ASSERT_NE(original, nullptr);
+    {
+        CBlockClassImpl blockClass("WithBitmap", nullptr);
+        blockClass.SetBitmap(original);
+        BitmapHandle stored = blockClass.GetBitmap();
+        ASSERT_NE(stored, nullptr);
+        EXPECT_NE(stored, original);
+        blockClass.SetBitmap(original);  // the previous copy goes
+        EXPECT_EQ(platform::GetGdiObjectCount(), before + 2);
+        blockClass.SetBitmap(nullptr);
+        EXPECT_EQ(blockClass.GetBitmap(), nullptr);
+        blockClass.SetBitmap(original);
+    }
+    EXPECT_EQ(platform::GetGdiObjectCount(), before + 1);
+    EXPECT_NE(platform::DeleteObject(original), 0);
+}
+
+} // namespace

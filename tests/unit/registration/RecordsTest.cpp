@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+
+#include "module/ModuleState.h"
+#include "module/ThreadSpecificValue.h"
+#include "sdk/registration/RegistrantClassInfo.h"
+
+using namespace Vtx;
+
+namespace {
+
+// Installs a thread-specific value object for the test and puts back what was there.
+class TextBuffer {
+public:
+    TextBuffer() : saved_(GetThreadSpecificValue()) {
+        if (saved_) saved_->AddRef();
+        SetThreadSpecificValue(new CThreadSpecificValueImpl);
+    }
+    ~TextBuffer() {
+        SetThreadSpecificValue(saved_);
+        if (saved_) saved_->Release();
+    }
+
+private:
+    IThreadSpecificValue* saved_;
+};
+
+std::string StdMessage(const std::function<void()>& call) {
+    try {
+        call();
+    } catch (IException& e) {
+        return e.GetMessageText();
+    }
+    return "no error";
+}
+
+template <class Record>
+struct Held {
+    explicit Held(Record* record) : record(record) { record->AddRef(); }
+    ~Held() { record->Release(); }
+    Record* operator->() const { return record; }
+    Record* record;
+};
+
+TEST(RegistrantRecords, AnswerTextsFromTheEntryOfTheirLanguageOrTheFirst) {
+    TextBuffer buffer;
+    licence_registrant licence("Licence");
+    licence.language(1033).name("English licence").description("Terms");
+    licence.language(1040).name("Licenza");
+    Held<licence_info_impl> italian(new licence_info_impl(&licence, 1040));
+    Held<licence_info_impl> german(new licence_info_impl(&licence, 1031));
+    EXPECT_STREQ(italian->GetName(), "Licenza");
+    EXPECT_STREQ(german->GetName(), "English licence");
+    EXPECT_STREQ(german->GetDescription(), "Terms");
+    EXPECT_STREQ(german->GetThirdText(), "");
+    EXPECT_STREQ(german->GetFourthText(), "");
+    EXPECT_EQ(german->GetBitmapId(), 0u);
+    EXPECT_EQ(german->GetClassId(), licence.class_id().c_str());  // no copy
+}
+
+TEST(RegistrantRecords, TextsAreEmptyWithoutAThreadTextBuffer) {
+    IThreadSpecificValue* saved = GetThreadSpecificValue();
+    if (saved) saved->AddRef();
+    SetThreadSpecificValue(nullptr);
+    author_registrant author("Author");
+    author.language(1033).name("Somebody");
+    Held<author_info_impl> record(new author_info_impl(&author, 1033));
+    EXPECT_STREQ(record->GetName(), "");
+    SetThreadSpecificValue(saved);
+    if (saved) saved->Release();
+}
+
+TEST(RegistrantRecords, ClearEmptiesTheRegistrantForEveryRecordOfIt) {
+    TextBuffer buffer;
+    company_registrant company("Company");
+    company.language(1033).name("Corp");
+    Held<company_info_impl> english(new company_info_impl(&company, 1033));
+    Held<company_info_impl> italian(new company_info_impl(&company, 1040));
+    english->Clear();
+    EXPECT_EQ(StdMessage([&] { english->GetName(); }), "Language 1033 not found");
+    EXPECT_EQ(StdMessage([&] { italian->GetDescription(); }), "Language 1040 not found");
+    EXPECT_STREQ(italian->GetClassId(), "Company");
+}
+
+TEST(RegistrantRecords, CreditsOfASignedClass) {
+    TextBuffer buffer;
+    datatype_class_registrant datatype("Credited");
+    datatype.language(1033).name("Credited").bitmap(12);
+    Held<datatype_class_info_impl> record(new datatype_class_info_impl(&datatype, 1033));
+    EXPECT_EQ(record->GetAuthorIds(), nullptr);
+    EXPECT_EQ(record->GetCompanyId(), nullptr);
+    EXPECT_EQ(record->GetLicenceId(), nullptr);
+    EXPECT_EQ(record->GetTextTriples(), nullptr);
+    EXPECT_FALSE(record->HasInitInfo());
+    EXPECT_EQ(record->GetBitmapId(), 12u);
+
+    datatype.authors().add("first").authors().add("second");
+    datatype.companies().add("Acme").companies().add("Other");
+    datatype.licences().add("GPL");
+    datatype.categories().add("Math", "Intervals", "x");
+    TEXT_LIST* authors = record->GetAuthorIds();
+    ASSERT_NE(authors, nullptr);
+    ASSERT_EQ(authors->count, 2);
+    EXPECT_STREQ(authors->texts[0], "first");
+    EXPECT_STREQ(authors->texts[1], "second");
+    TEXT_LIST* again = record->GetAuthorIds();
+    EXPECT_NE(again, authors);  // a new list on every call
+    FreeTextList(authors);
+    FreeTextList(again);
+    EXPECT_STREQ(record->GetCompanyId(), "Acme");
+    EXPECT_STREQ(record->GetLicenceId(), "GPL");
+    TEXT_TRIPLE_LIST* triples = record->GetTextTriples();
+    ASSERT_NE(triples, nullptr);
+    ASSERT_EQ(triples->count, 1);
+    EXPECT_STREQ(triples->triples[0].first, "Math");
+    EXPECT_STREQ(triples->triples[0].second, "Intervals");
+    EXPECT_STREQ(triples->triples[0].third, "x");
+    FreeTextTripleList(triples);
+}
+
+TEST(RegistrantRecords, DatatypeTextPairsAndInitInfo) {
+    datatype_class_registrant datatype("Paired");
+    datatype.text_pair("kernel", "double").text_pair("kernel", "int");
+    Held<datatype_class_info_impl> record(new datatype_class_info_impl(&datatype, 1033));
+    IObjectClassReferenceCollection* pairs = record->GetTextPairs();
+    ASSERT_EQ(pairs->GetCount(), 2);
+    EXPECT_STREQ(pairs->GetItem(1)->GetClassId(), "int");
+    EXPECT_EQ(record->GetTextPairs(), pairs);  // the record's own, refilled
+    EXPECT_EQ(pairs->GetCount(), 2);
+    EXPECT_EQ(record->CreateInitInfo(nullptr), nullptr);
+
+    datatype.init_info_factory([](const OBJECT_CREATIONCTX*) -> IDatatypeInitInfo* { return nullptr; });
+    EXPECT_TRUE(record->HasInitInfo());
+}
+
+TEST(RegistrantRecords, ConverterAndPatchStorageDefaults) {
+    datatype_converter_class_registrant converter("Converter");
+    Held<datatype_converter_class_info_impl> converterRecord(new datatype_converter_class_info_impl(&converter, 1033));
+    EXPECT_EQ(converterRecord->GetConverterValue(), 2);
+    EXPECT_STREQ(converterRecord->GetConverterText1(), "");
+    EXPECT_STREQ(converterRecord->GetConverterText4(), "");
+    converter.first_pair("a", "b").second_pair("c", "d").value(-3);
+    EXPECT_STREQ(converterRecord->GetConverterText2(), "b");
+    EXPECT_STREQ(converterRecord->GetConverterText3(), "c");
+    EXPECT_EQ(converterRecord->GetConverterValue(), -3);
+
+    patch_storage_class_registrant storage("Storage");
+    Held<patch_storage_class_info_impl> storageRecord(new patch_storage_class_info_impl(&storage, 1033));
+    EXPECT_TRUE(storageRecord->GetStorageFlag1());
+    EXPECT_TRUE(storageRecord->GetStorageFlag2());
+    EXPECT_TRUE(storageRecord->GetStorageFlag3());
+    EXPECT_STREQ(storageRecord->GetStorageText(), "");
+    storage.flag(1, false).text("xml");
+    EXPECT_FALSE(storageRecord->GetStorageFlag2());
+    EXPECT_STREQ(storageRecord->GetStorageText(), "xml");
+    EXPECT_THROW(storage.flag(3, true), std::out_of_range);
+}
+
+TEST(RegistrantRecords, CategoryEntriesInKeyOrder) {
+    category_registrant category("Category");
+    category.entry("b", "2", "two").entry("a", "1", "one");
+    Held<category_info_impl> record(new category_info_impl(&category, 1033));
+    TEXT_TRIPLE_LIST* entries = record->GetCategoryEntries();
+    ASSERT_NE(entries, nullptr);
+    ASSERT_EQ(entries->count, 2);
+    EXPECT_STREQ(entries->triples[0].first, "a");
+    EXPECT_STREQ(entries->triples[0].third, "one");
+    EXPECT_STREQ(entries->triples[1].second, "2");
+    record->FreeCategoryEntries(entries);
+    category_registrant empty("Empty");
+    Held<category_info_impl> emptyRecord(new category_info_impl(&empty, 1033));
+    EXPECT_EQ(emptyRecord->GetCategoryEntries(), nullptr);
+}
+
+TEST(RegistrantRecords, BlockLibraryPathAndCreation) {
+    TextBuffer buffer;
+    block_class_registrant block("Block");
+    block.language(1033).library_path("A.B").bitmap(104);
+    Held<block_class_info_impl> record(new block_class_info_impl(&block, 1040));
+    EXPECT_STREQ(record->GetLibraryPath(), "A.B");
+    EXPECT_EQ(record->GetBitmapId(), 104u);
+    EXPECT_EQ(StdMessage([&] { record->Create(nullptr); }), "Using object_class_registrant<ThisClass>::null_factory");
+}
+
+} // namespace
