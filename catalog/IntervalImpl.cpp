@@ -2,9 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include <boost/algorithm/string/split.hpp>
-#include <boost/container/small_vector.hpp>
 #include <boost/range/iterator_range.hpp>
 
 #include "catalog/IntervalText.h"
@@ -14,25 +14,67 @@
 
 namespace {
 
-// The bit pattern goes byte by byte, lowest first, whatever the machine's byte order, so
-// NaN payloads and the sign of zero survive unchanged.
+// The form stores the bit pattern lowest byte first, whatever the machine's byte order, so
+// NaN payloads and the sign of zero survive unchanged: on a big-endian machine the bytes
+// are reversed around a plain copy of the pattern.
+constexpr bool kLittleEndianMachine = __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__;
+
+std::uint64_t ToLittleEndian(std::uint64_t bits) {
+    if constexpr (kLittleEndianMachine) return bits;
+    return __builtin_bswap64(bits);
+}
+
 void StoreLittleEndian(std::uint8_t* out, double value) {
     std::uint64_t bits;
     std::memcpy(&bits, &value, sizeof bits);
-    for (int i = 0; i < 8; ++i) out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+    bits = ToLittleEndian(bits);
+    std::memcpy(out, &bits, sizeof bits);
 }
 
 double LoadLittleEndian(const std::uint8_t* in) {
-    std::uint64_t bits = 0;
-    for (int i = 0; i < 8; ++i) bits |= static_cast<std::uint64_t>(in[i]) << (8 * i);
+    std::uint64_t bits;
+    std::memcpy(&bits, in, sizeof bits);
+    bits = ToLittleEndian(bits);  // the swap is its own inverse
     double value;
     std::memcpy(&value, &bits, sizeof value);
     return value;
 }
 
 using Field = boost::iterator_range<const char*>;
-// Room for the two fields of a well-formed text without touching the heap.
-using Fields = boost::container::small_vector<Field, 3>;
+
+// The fields boost::split makes, kept as the two first ranges and a count. The count stops
+// at three, which is all UnserializeString needs to know, so that neither the splitting
+// nor the result touches the heap, and a text with many commas is not read to its end.
+class FirstFields {
+public:
+    using value_type = Field;
+    using iterator = const Field*;
+    using const_iterator = const Field*;
+    static constexpr std::size_t kEnough = 3;
+
+    FirstFields() = default;
+    template <class Iterator>
+    FirstFields(Iterator first, Iterator last) {
+        for (; first != last && count_ < kEnough; ++first) {
+            if (count_ < 2) fields_[count_] = *first;
+            ++count_;
+        }
+    }
+    void swap(FirstFields& other) {
+        std::swap(fields_, other.fields_);
+        std::swap(count_, other.count_);
+    }
+
+    // The number of fields, or kEnough when there are at least that many.
+    std::size_t size() const { return count_; }
+    const Field& operator[](std::size_t index) const { return fields_[index]; }
+    const Field* begin() const { return fields_; }
+    const Field* end() const { return fields_ + (count_ < 2 ? count_ : 2); }
+
+private:
+    Field fields_[2];
+    std::size_t count_ = 0;
+};
 
 } // namespace
 
@@ -66,7 +108,7 @@ char* CIntervalImpl::SerializeString() {
 
 bool CIntervalImpl::UnserializeString(const char* text) {
     if (!text) text = "";
-    Fields fields;
+    FirstFields fields;
     Vtx::TranslateStdExceptions([&] {
         const Field whole(text, text + std::strlen(text));
         boost::algorithm::split(fields, whole, [](char c) { return c == ','; });

@@ -13,45 +13,27 @@ char* WriteIntervalBound(char* out, double value) {
 
 namespace {
 
-// Recognises the plain decimal texts ("-12.5e-3", "7", ".5", "3.") on which the standard
-// from_chars and Boost's stream-based conversion agree: both give the correctly rounded
-// value of a normal finite number. Everything else (a plus sign, infinities, NaN,
-// whitespace, out-of-range or subnormal results, malformed text) is left to Boost.
-bool ParsePlainDecimal(const char* begin, const char* end, double& value) {
-    const char* p = begin;
-    if (p != end && *p == '-') ++p;
-    bool anyDigit = false;
-    bool nonZeroDigit = false;
-    for (; p != end && *p >= '0' && *p <= '9'; ++p) {
-        anyDigit = true;
-        nonZeroDigit |= *p != '0';
-    }
-    if (p != end && *p == '.') {
-        for (++p; p != end && *p >= '0' && *p <= '9'; ++p) {
-            anyDigit = true;
-            nonZeroDigit |= *p != '0';
-        }
-    }
-    if (!anyDigit) return false;
-    if (p != end && (*p == 'e' || *p == 'E')) {
-        ++p;
-        if (p != end && (*p == '-' || *p == '+')) ++p;
-        const char* exponent = p;
-        while (p != end && *p >= '0' && *p <= '9') ++p;
-        if (p == exponent) return false;
-    }
-    if (p != end) return false;
-    const std::from_chars_result result = std::from_chars(begin, end, value, std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != end) return false;
-    if (value == 0) return !nonZeroDigit;
-    return std::isnormal(value);
+// Whether a field that from_chars read as zero is written as a zero ("0", "-0.000e7"),
+// as opposed to a non-zero number too small for a double.
+bool WrittenAsZero(const char* begin, const char* end) {
+    for (const char* p = begin; p != end && *p != 'e' && *p != 'E'; ++p)
+        if (*p != '0' && *p != '.' && *p != '-') return false;
+    return true;
 }
 
 } // namespace
 
 double ParseIntervalBound(const char* begin, const char* end) {
+    // Quick path: when from_chars reads the whole field as a normal number (or as a zero
+    // written as one), Boost's stream-based conversion accepts the same text and yields
+    // the same correctly rounded value. from_chars takes no plus sign, whitespace or hex
+    // form, and stops before a dangling exponent; everything else it refuses or reads as
+    // infinite, NaN, subnormal or out of range is decided by Boost itself.
     double value;
-    if (ParsePlainDecimal(begin, end, value)) return value;
+    const std::from_chars_result result = std::from_chars(begin, end, value, std::chars_format::general);
+    if (result.ec == std::errc() && result.ptr == end &&
+        (std::isnormal(value) || (value == 0 && WrittenAsZero(begin, end))))
+        return value;
     try {
         return boost::lexical_cast<double>(begin, static_cast<std::size_t>(end - begin));
     } catch (const boost::bad_lexical_cast&) {

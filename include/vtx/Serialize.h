@@ -13,26 +13,26 @@
 
 namespace Vtx {
 
-// The head of a binary form; the payload follows the size word in the same block.
-struct SerializeBuffer {
-    std::uint8_t sizeWord[4];  // payload size, little-endian
-};
+// A binary form. The type is only ever used through pointers to heap blocks laid out as
+// above; the inline functions below read and write that layout on any byte order.
+struct SerializeBuffer;
 
 inline constexpr std::size_t kSerializeBufferHeaderSize = 4;
 
 // Payload size of a binary form; 0 for a null buffer.
 inline std::uint32_t GetSerializeBufferSize(const SerializeBuffer* buffer) {
     if (!buffer) return 0;
-    const std::uint8_t* b = buffer->sizeWord;
+    const std::uint8_t* b = reinterpret_cast<const std::uint8_t*>(buffer);
     return static_cast<std::uint32_t>(b[0]) | static_cast<std::uint32_t>(b[1]) << 8 |
            static_cast<std::uint32_t>(b[2]) << 16 | static_cast<std::uint32_t>(b[3]) << 24;
 }
 
 inline void SetSerializeBufferSize(SerializeBuffer* buffer, std::uint32_t size) {
-    buffer->sizeWord[0] = static_cast<std::uint8_t>(size);
-    buffer->sizeWord[1] = static_cast<std::uint8_t>(size >> 8);
-    buffer->sizeWord[2] = static_cast<std::uint8_t>(size >> 16);
-    buffer->sizeWord[3] = static_cast<std::uint8_t>(size >> 24);
+    std::uint8_t* b = reinterpret_cast<std::uint8_t*>(buffer);
+    b[0] = static_cast<std::uint8_t>(size);
+    b[1] = static_cast<std::uint8_t>(size >> 8);
+    b[2] = static_cast<std::uint8_t>(size >> 16);
+    b[3] = static_cast<std::uint8_t>(size >> 24);
 }
 
 inline std::uint8_t* GetSerializeBufferData(SerializeBuffer* buffer) {
