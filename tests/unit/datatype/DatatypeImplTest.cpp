@@ -124,20 +124,6 @@ TEST_F(DatatypeBase, NewDatatypeHasUnsetTimesAndNoInitInfo) {
     value->DoneInstance();
 }
 
-TEST_F(DatatypeBase, TimeAttributesAreStoredIndependently) {
-    Ref<NoFormDatatype> value = Make<NoFormDatatype>();
-    value->SetTimestamp(1);
-    value->SetTimeA(2);
-    value->SetTimeB(3);
-    value->SetTimeC(4);
-    value->SetTimeD(5);
-    value->SetTimeFactor(0.5);
-    EXPECT_EQ((std::vector<DatatypeTime>{value->GetTimestamp(), value->GetTimeA(), value->GetTimeB(),
-                                         value->GetTimeC(), value->GetTimeD()}),
-              (std::vector<DatatypeTime>{1, 2, 3, 4, 5}));
-    EXPECT_EQ(value->GetTimeFactor(), 0.5);
-}
-
 TEST_F(DatatypeBase, CopyValueAndTimeCarriesTheTimestampReadBeforeTheCopy) {
     Ref<SelfStampingDatatype> source = Make<SelfStampingDatatype>();
     Ref<BinaryOnlyDatatype> destination = Make<BinaryOnlyDatatype>();
@@ -280,8 +266,3 @@ TEST_F(DatatypeBase, ConverterTextsStartEmptyAndAreSetIndependently) {
     EXPECT_STREQ(converter->GetConverterText4(), "kernel");
 }
 
-TEST_F(DatatypeBase, ConverterClassMustBeAConverterClass) {
-    TestClass wrong("wrong", nullptr);  // a datatype class, not a converter class
-    OBJECT_CREATIONCTX context{5, 1033, &wrong, &kernel};
-    EXPECT_THROW(TestConverter converter(&context), ICastException);
-}

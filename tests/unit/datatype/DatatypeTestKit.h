@@ -25,7 +25,7 @@ namespace datatype_test {
 inline constexpr const char* kTestCatalog = "test";
 
 // A class object with an identifier and a catalog; it lives as long as the kernel.
-class TestClass : public Vtx::IDatatypeClass {
+class TestClass final : public Vtx::IDatatypeClass {
 public:
     TestClass(std::string id, TestClass* catalog) : id_(std::move(id)), catalog_(catalog) {}
     std::int32_t Destroy() override { return 0; }

@@ -192,13 +192,3 @@ TEST_F(SerializeDefaults, StandardExceptionsOfAFormReachTheHostTranslated) {
     EXPECT_EQ(PayloadOf(ProducedBinary(value.get())), (std::vector<std::uint8_t>{'b', 'a', 'c', 'k'}));
 }
 
-TEST_F(SerializeDefaults, LongPayloadsEncodeFully) {
-    Ref<BinaryOnlyDatatype> binary = Make<BinaryOnlyDatatype>();
-    binary->bytes = std::vector<std::uint8_t>(1000, 0x5a);
-    char* text = binary->SerializeString();
-    ASSERT_NE(text, nullptr);
-    EXPECT_EQ(std::strlen(text), 2u + 2000u);
-    binary->FreeString(text);
-    binary->FreeString(nullptr);
-    binary->FreeBinary(nullptr);
-}
