@@ -1,0 +1,204 @@
+#include <string>
+
+#include "ProbeBlock.h"
+#include "vtx/Domain.h"
+#include "vtx/Layout.h"
+
+using namespace blocktest;
+
+namespace {
+
+class BlockDeclaration : public BlockFixture {
+protected:
+    // A block that declares what the test gives it, signed by InitSignature.
+    ProbeBlock* Declaring(std::function<void(ProbeBlock&)> declare) {
+        ProbeBlock* block = MakeBlock();
+        block->declare = std::move(declare);
+        block->AsBlock()->InitInstance(nullptr, nullptr, 0);
+        return block;
+    }
+};
+
+TEST_F(BlockDeclaration, ADescriptionFromAnIdGivesTheDefaultPermissionsNoDomainAndNoLayout) {
+    IParameterPinSignature* p = nullptr;
+    ProbeBlock* block = Declaring([&](ProbeBlock& b) { p = b.AddParameter(pin_description("plain").set_type("kernel", "int")); });
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p, block->GetSignature()->FindParameter("plain"));
+    EXPECT_TRUE(p->GetPersistent());
+    EXPECT_TRUE(p->GetChangeableAtDesignTime());
+    EXPECT_TRUE(p->GetChangeableAtRunTime());
+    EXPECT_TRUE(p->GetInitInfoChangeableAtDesignTime());
+    EXPECT_FALSE(p->GetInitInfoChangeableAtRunTime());
+    EXPECT_EQ(p->GetModeWord(), 0u);
+    EXPECT_EQ(p->GetCreationWord(), 0u);
+    EXPECT_EQ(p->GetDomain(), nullptr);
+    EXPECT_STREQ(p->GetDomainClassId(), "");
+    EXPECT_EQ(block->GetLayout()->GetDatatypeLayout("plain"), nullptr);
+    EXPECT_FALSE(block->GetLayout()->IsParameterShown("plain"));
+    EXPECT_TRUE(block->GetValueChangedListeners().empty());
+    EXPECT_TRUE(block->GetValueChangingListeners().empty());
+}
+
+TEST_F(BlockDeclaration, EveryParameterFieldReachesTheHost) {
+    IParameterPinSignature* p = nullptr;
+    ProbeBlock* block = Declaring([&](ProbeBlock& b) {
+        p = b.AddParameter(pin_description("rate")
+                               .set_name("Rate")
+                               .set_description("Samples per second")
+                               .set_type("kernel", "double")
+                               .set_creation_word(5)
+                               .set_parameter_flag0(false)
+                               .set_designtime_change(false)
+                               .set_runtime_change(false)
+                               .set_designtime_initinfo_change(false)
+                               .set_runtime_initinfo_change(true)
+                               .set_mode_word(9)
+                               .set_layout_visible(true)
+                               .add_value_changed([](IDatatype*, IDatatype*) {})
+                               .add_value_changed([](IDatatype*, IDatatype*) {})
+                               .add_value_changing([](IDatatype*, IDatatype*) { return true; }));
+    });
+    EXPECT_STREQ(p->GetName(), "Rate");
+    EXPECT_STREQ(p->GetDescription(), "Samples per second");
+    EXPECT_STREQ(p->GetTypeClassId(), "double");
+    EXPECT_EQ(p->GetCreationWord(), 5u);
+    EXPECT_FALSE(p->GetPersistent() || p->GetChangeableAtDesignTime() || p->GetChangeableAtRunTime() ||
+                 p->GetInitInfoChangeableAtDesignTime());
+    EXPECT_TRUE(p->GetInitInfoChangeableAtRunTime());
+    EXPECT_EQ(p->GetModeWord(), 9u);
+    EXPECT_TRUE(block->GetLayout()->IsParameterShown("rate"));
+    ASSERT_EQ(block->GetValueChangedListeners().count(p), 1u);
+    EXPECT_EQ(block->GetValueChangedListeners().at(p).size(), 2u);
+    EXPECT_EQ(block->GetValueChangingListeners().at(p).size(), 1u);
+}
+
+TEST_F(BlockDeclaration, BoundsReachTheDomainWithTheHostKinds) {
+    ProbeBlock* block = Declaring([](ProbeBlock& b) {
+        b.AddParameter(pin_description("max_only").attach_int_domain().set_int_maximum(10, true));
+        b.AddParameter(pin_description("open_max").attach_int_domain().set_int_maximum(10, false));
+        b.AddParameter(pin_description("range").attach_double_domain().set_double_minimum(-1.5, false).set_double_maximum(2.5, true));
+        // Both domains: the integer bounds are the ones applied (attached last, so the
+        // parameter's domain class is the integer one).
+        b.AddParameter(pin_description("both").attach_double_domain().set_double_minimum(7.0, true).attach_int_domain().set_int_minimum(3, true));
+    });
+    auto* maxOnly = interface_cast<IIntDomain>(block->GetSignature()->FindParameter("max_only")->GetDomain());
+    EXPECT_EQ(maxOnly->GetMinimumKind(), 0);
+    EXPECT_EQ(maxOnly->GetMaximum(), 10);
+    EXPECT_EQ(maxOnly->GetMaximumKind(), 1);
+    auto* openMax = interface_cast<IIntDomain>(block->GetSignature()->FindParameter("open_max")->GetDomain());
+    EXPECT_EQ(openMax->GetMaximumKind(), 2);
+    auto* range = interface_cast<IDoubleDomain>(block->GetSignature()->FindParameter("range")->GetDomain());
+    EXPECT_EQ(range->GetMinimum(), -1.5);
+    EXPECT_EQ(range->GetMinimumKind(), 2);
+    EXPECT_EQ(range->GetMaximum(), 2.5);
+    EXPECT_EQ(range->GetMaximumKind(), 1);
+    auto* both = interface_cast<IIntDomain>(block->GetSignature()->FindParameter("both")->GetDomain());
+    EXPECT_EQ(both->GetMinimum(), 3);
+    EXPECT_EQ(both->GetMinimumKind(), 1);
+    EXPECT_EQ(both->GetMaximumKind(), 0);
+    // The domain is in force: a maximum of 10 inclusive admits 10, not 11.
+    IParameterPinSignature* p = block->GetSignature()->FindParameter("max_only");
+    EXPECT_TRUE(block->AsBlock()->SetParameter(p, MakeInt(10)));
+    EXPECT_FALSE(block->AsBlock()->SetParameter(p, MakeInt(11)));
+}
+
+TEST_F(BlockDeclaration, AHostDomainOfAnotherInterfaceIsACastErrorAndTheParameterStays) {
+    ProbeBlock* block = MakeBlock();
+    IBlock* b = block->AsBlock();
+    block->declare = [](ProbeBlock& pb) {
+        // The double domain is attached last: the host makes a double domain, which the
+        // integer bounds cannot be given to.
+        pb.AddParameter(pin_description("odd").attach_int_domain().set_int_minimum(0, true).attach_double_domain(false));
+    };
+    EXPECT_THROW(b->InitInstance(nullptr, nullptr, 0), ICastException);
+    IParameterPinSignature* p = block->GetSignature()->FindParameter("odd");
+    auto* domain = interface_cast<IDoubleDomain>(p->GetDomain());
+    EXPECT_EQ(domain->GetMinimumKind(), 0);
+}
+
+TEST_F(BlockDeclaration, LayoutsAreCreatedAndFilledAndOnlyTheFirstAttachedCounts) {
+    ProbeBlock* block = Declaring([](ProbeBlock& b) {
+        b.AddParameter(pin_description("empty").set_type("kernel", "int").attach_combo_layout());
+        b.AddParameter(pin_description("mode").set_type("kernel", "int").add_combo_item("fast").add_combo_item("slow").attach_foldername_layout(true));
+        b.AddParameter(pin_description("file").set_type("kernel", "string").attach_filename_layout("*.wav", true, false, true));
+        b.AddParameter(pin_description("dir").set_type("kernel", "string").attach_foldername_layout(true));
+        b.AddParameter(pin_description("kind").set_type("kernel", "string").add_datatype_selector_item("kernel", "int").add_datatype_selector_item("Brennick2010", "Interval"));
+    });
+    auto* empty = block->GetParameterLayout<IComboDatatypeLayout>("empty");
+    EXPECT_EQ(empty->GetSize(), 0);
+    auto* mode = block->GetParameterLayout<IComboDatatypeLayout>("mode");
+    ASSERT_EQ(mode->GetSize(), 2);
+    EXPECT_STREQ(mode->GetItem(0), "fast");
+    EXPECT_STREQ(mode->GetItem(1), "slow");
+    EXPECT_THROW(block->GetParameterLayout<IFoldernameDatatypeLayout>("mode"), ICastException);
+    auto* file = block->GetParameterLayout<IFilenameDatatypeLayout>("file");
+    EXPECT_STREQ(file->GetFilter(), "*.wav");
+    EXPECT_TRUE(file->GetMustExist());
+    EXPECT_FALSE(file->GetForSaving());
+    EXPECT_TRUE(file->GetMultipleSelection());
+    EXPECT_TRUE(block->GetParameterLayout<IFoldernameDatatypeLayout>("dir")->GetMustExist());
+    auto* kind = block->GetParameterLayout<IDatatypeSelectorComboLayout>("kind");
+    ASSERT_EQ(kind->GetItemCount(), 2);
+    EXPECT_STREQ(kind->GetItemCatalogId(1), "Brennick2010");
+    EXPECT_STREQ(kind->GetItemClassId(1), "Interval");
+    EXPECT_THROW(block->GetParameterLayout<IComboDatatypeLayout>("nothing"), ICastException);
+}
+
+TEST_F(BlockDeclaration, PinsCarryTheirFieldsAndRequiredInterfacesInOrder) {
+    IInputPin* input = nullptr;
+    ProbeBlock* block = Declaring([&](ProbeBlock& b) {
+        input = b.AddInputPin(pin_description("input")
+                                  .set_name("input")
+                                  .set_description("Input")
+                                  .attach_required_interfaces()
+                                  .add_required_interface("kernel", "scalar_arith_op_double")
+                                  .add_required_interface("kernel", "string_pair")
+                                  .set_input_flag2(true));
+        b.AddOutputPin(pin_description("output").set_type("kernel", "generic_datatype").set_output_text("tag").set_follows_input("input"));
+        b.AddInputPin(pin_description("level").set_type("kernel", "int").set_input_flags(false));
+    });
+    ASSERT_NE(input, nullptr);
+    EXPECT_EQ(input, block->GetSignature()->FindInputPin("input"));
+    EXPECT_STREQ(input->GetTypeClassId(), "generic_datatype");
+    EXPECT_TRUE(input->GetInputFlag(0) && input->GetInputFlag(1) && input->GetInputFlag(2));
+    IClassIdentityList* required = input->GetRequiredInterfaces();
+    ASSERT_EQ(required->GetCount(), 2);
+    EXPECT_STREQ(required->GetClassId(0), "scalar_arith_op_double");
+    EXPECT_STREQ(required->GetClassId(1), "string_pair");
+    IOutputPin* output = block->GetSignature()->FindOutputPin("output");
+    EXPECT_STREQ(output->GetOutputTag(), "tag");
+    EXPECT_STREQ(output->GetTypeSourcePinId(), "input");
+    IInputPin* level = block->GetSignature()->FindInputPin("level");
+    EXPECT_FALSE(level->GetInputFlag(0) || level->GetInputFlag(1) || level->GetInputFlag(2));
+    EXPECT_EQ(level->GetRequiredInterfaces()->GetCount(), 0);
+}
+
+TEST_F(BlockDeclaration, ValueLookUpsConvertOrRaiseACastException) {
+    ProbeBlock* block = Declaring([](ProbeBlock& b) {
+        b.AddParameter(pin_description("gain").set_type("kernel", "int"));
+        b.AddInputPin(pin_description("any").set_type("kernel", "generic_datatype"));
+        b.AddInputPin(pin_description("level").set_type("kernel", "int"));
+        b.AddOutputPin(pin_description("out").set_type("kernel", "double"));
+    });
+    EXPECT_NE(block->GetParameterValue<IInt>("gain"), nullptr);
+    EXPECT_THROW(block->GetParameterValue<IDouble>("gain"), ICastException);
+    EXPECT_THROW(block->GetParameterValue<IInt>("absent"), ICollectionException);
+    EXPECT_NE(block->GetInputValue<IInt>("level"), nullptr);
+    EXPECT_THROW(block->GetInputValue<IDatatype>("any"), ICastException); // no datatype yet
+    EXPECT_EQ(block->GetOutputValue<IDouble>("out"), block->GetSignature()->FindOutputPin("out")->GetDatatype());
+    EXPECT_THROW(block->GetOutputValue<IBool>("out"), ICastException);
+}
+
+TEST_F(BlockDeclaration, DoneInstanceClearsTheSignatureBeforeDoneSignature) {
+    ProbeBlock* block = MakeBlock();
+    int parametersSeen = -1;
+    block->onDoneSignature = [&](ProbeBlock& b) { parametersSeen = b.GetSignature()->GetParameters()->GetCount(); };
+    IBlock* b = block->AsBlock();
+    b->InitInstance(nullptr, nullptr, 0);
+    ASSERT_EQ(b->GetSignature()->GetParameters()->GetCount(), 1);
+    b->DoneInstance();
+    EXPECT_EQ(parametersSeen, 0);
+    EXPECT_EQ(block->Calls("DoneSignature"), 1);
+}
+
+} // namespace
