@@ -136,25 +136,25 @@ public:
     bool Init(IKernelClock* clock, void* context, std::uintptr_t, std::uintptr_t) final {
         clock_ = clock;
         initContext_ = context;
-        return RunReported("Init", TraceThreshold::kLifecycle, [&] { return Init(); });
+        return RunReported("Init", TraceThreshold::kLifecycle, [&] { return OnInit(); });
     }
 
-    bool Check() final { return RunReported("Check", TraceThreshold::kLifecycle, [&] { return Check(); }); }
+    bool Check() final { return RunReported("Check", TraceThreshold::kLifecycle, [&] { return OnCheck(); }); }
 
     bool Start() final {
         started_ = 1;
-        return RunReported("Start", TraceThreshold::kLifecycle, [&] { return Start(); });
+        return RunReported("Start", TraceThreshold::kLifecycle, [&] { return OnStart(); });
     }
 
     bool Execute(std::uintptr_t) final {
-        return RunReported("Execute", TraceThreshold::kExecute, [&] { return Execute(); });
+        return RunReported("Execute", TraceThreshold::kExecute, [&] { return OnExecute(); });
     }
 
     void Stop() final {
         if (!started_) return;
         started_ = 0;
         RunReported("Stop", TraceThreshold::kLifecycle, [&] {
-            Stop();
+            OnStop();
             return true;
         });
     }
@@ -162,7 +162,7 @@ public:
     void Done() final {
         if (clock_ && initContext_) {
             RunReported("Done", TraceThreshold::kLifecycle, [&] {
-                Done();
+                OnDone();
                 return true;
             });
         }
@@ -349,13 +349,14 @@ protected:
         brush_ = nullptr;
     }
 
-    // The lifecycle overridables.
-    virtual bool Init() { return true; }
-    virtual bool Check() { return true; }
-    virtual bool Start() { return true; }
-    virtual bool Execute() { return true; }
-    virtual void Stop() {}
-    virtual void Done() {}
+    // The lifecycle overridables, run by the public operations of the same name (whose
+    // names they cannot share, having the same arguments).
+    virtual bool OnInit() { return true; }
+    virtual bool OnCheck() { return true; }
+    virtual bool OnStart() { return true; }
+    virtual bool OnExecute() { return true; }
+    virtual void OnStop() {}
+    virtual void OnDone() {}
 
     // ---- declarations and look-ups for InitSignature and CheckSignature ----
 

@@ -7,6 +7,7 @@
 #include "sdk/object/Exceptions.h"
 #include "vtx/BlockSignature.h"
 #include "vtx/DiagnosticLog.h"
+#include "vtx/EventSource.h"
 #include "vtx/KernelDatatypes.h"
 #include "vtx/KernelServices.h"
 #include "vtx/MessageDispatcher.h"

@@ -133,7 +133,7 @@ TEST_F(BlockLifecycle, ThrowingExecuteSendsOneUnhandledMessageAndNoReturnedTrace
     EXPECT_FALSE(b->Execute(0));
     ASSERT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Messages()[0].text, "Block Src: unhandled exception of type Vtx::IException in method Execute; "
-                                  "exception message is Out of memory.\n");
+                                  "exception message is Out of memory.\n\n");
 }
 
 TEST_F(BlockLifecycle, FalseFromCheckIsLoggedFromLevelTwoAndAlwaysSent) {

@@ -75,12 +75,12 @@ protected:
     }
     void OnChangedParameter(const std::string& id) override { changed.push_back(id); }
 
-    bool Init() override { return Run("Init", onInit, initResult); }
-    bool Check() override { return Run("Check", onCheck, checkResult); }
-    bool Start() override { return Run("Start", onStart, startResult); }
-    bool Execute() override { return Run("Execute", onExecute, executeResult); }
-    void Stop() override { Run("Stop", onStop, true); }
-    void Done() override { Run("Done", onDone, true); }
+    bool OnInit() override { return Run("Init", onInit, initResult); }
+    bool OnCheck() override { return Run("Check", onCheck, checkResult); }
+    bool OnStart() override { return Run("Start", onStart, startResult); }
+    bool OnExecute() override { return Run("Execute", onExecute, executeResult); }
+    void OnStop() override { Run("Stop", onStop, true); }
+    void OnDone() override { Run("Done", onDone, true); }
 
 private:
     bool Run(const char* name, const std::function<void()>& action, bool result) {
