@@ -257,3 +257,65 @@ TEST_F(BlockLifecycle, ExtensionsAreAbsentAndOptionDefaultsHold) {
 }
 
 } // namespace
+
+namespace {
+
+// A block class object as a host hands it over: a class id and a catalog.
+template <class I>
+struct NamedClass : I {
+    explicit NamedClass(const char* id, IObjectClass* catalog = nullptr) : id_(id), catalog_(catalog) {}
+    std::int32_t Destroy() override { return 0; }
+    std::int32_t AddRef() override { return 1; }
+    std::int32_t Release() override { return 1; }
+    const char* GetClassId() override { return id_; }
+    const char* GetText1() override { return ""; }
+    const char* GetText2() override { return ""; }
+    const char* GetText3() override { return ""; }
+    const char* GetText4() override { return ""; }
+    BitmapHandle GetBitmap() override { return nullptr; }
+    IObjectClass* GetCatalog() override { return catalog_ ? catalog_ : this; }
+    const char* id_;
+    IObjectClass* catalog_;
+};
+
+struct TestBlockClass : NamedClass<IBlockClass> {
+    using NamedClass::NamedClass;
+    IObjectClassCollection<IObjectClass>* GetObjectClasses() override { return nullptr; }
+    std::uint32_t GetWord1() override { return 0; }
+    std::uint32_t GetWord2() override { return 0; }
+    IObjectClassCollection<ICategoryItemReference>* GetCategories() override { return nullptr; }
+    void SetText1(const char*) override {}
+    void SetText2(const char*) override {}
+    void SetText3(const char*) override {}
+    void SetText4(const char*) override {}
+    void SetBitmap(BitmapHandle) override {}
+    void SetKeyedText1(const char*, const char*) override {}
+    const char* GetKeyedText1(const char*) override { return nullptr; }
+    void SetKeyedText2(const char*, const char*) override {}
+    const char* GetKeyedText2(const char*) override { return nullptr; }
+    void SetKeyedText3(const char*, const char*) override {}
+    const char* GetKeyedText3(const char*) override { return nullptr; }
+    void SetKeyedText4(const char*, const char*) override {}
+    const char* GetKeyedText4(const char*) override { return nullptr; }
+    void SetKeyedText5(const char*, const char*) override {}
+    const char* GetKeyedText5(const char*) override { return nullptr; }
+    void SetKeyedText6(const char*, const char*) override {}
+    const char* GetKeyedText6(const char*) override { return nullptr; }
+};
+
+TEST_F(BlockLifecycle, UnnamedBlockOfAClassIsReportedAsCatalogColonColonClass) {
+    NamedClass<IObjectClass> catalog("Brennick2010");
+    TestBlockClass blockClass("Vector", &catalog);
+    ProbeBlock* block = MakeBlock("", &blockClass);
+    EXPECT_EQ(block->GetObjectClass(), &blockClass);
+    block->onCheck = [] { throw CLogicExceptionImpl(Messages::kNullDatatype); };
+    EXPECT_FALSE(block->AsBlock()->Check());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Block Brennick2010::Vector: unhandled exception of type Vtx::IException in method "
+                                  "Check; exception message is Null pointer to datatype.\n\n");
+    // A class object that is not a block class is refused when the block is made.
+    NamedClass<IObjectClass> notABlockClass("Vector", &catalog);
+    EXPECT_THROW(MakeBlock("x", &notABlockClass), ICastException);
+}
+
+} // namespace
