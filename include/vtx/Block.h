@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "vtx/AlarmTarget.h"
+#include "vtx/BlockClass.h"
 #include "vtx/BlockGeometry.h"
 #include "vtx/Command.h"
 #include "vtx/EventSource.h"
@@ -44,6 +45,9 @@ protected:
 struct IBlock : IPropertyObject, IEventSource, ICommandTarget, IAlarmTarget {
     // Destroy through a block is the object's own (IAlarmTarget's is the same operation).
     using IPropertyObject::Destroy;
+
+    // The block's class as the block class interface, or null when it has none.
+    IBlockClass* GetBlockClass() { return dynamic_cast<IBlockClass*>(GetTypedObjectClass()); }
 
     // A null signature makes the block build its own; otherwise the given one (with its
     // layout) is installed and checked, and the block falls back to its own on failure.

@@ -308,6 +308,8 @@ TEST_F(BlockLifecycle, UnnamedBlockOfAClassIsReportedAsCatalogColonColonClass) {
     TestBlockClass blockClass("Vector", &catalog);
     ProbeBlock* block = MakeBlock("", &blockClass);
     EXPECT_EQ(block->GetObjectClass(), &blockClass);
+    EXPECT_EQ(block->AsBlock()->GetBlockClass(), &blockClass);
+    EXPECT_EQ(MakeBlock("y")->AsBlock()->GetBlockClass(), nullptr);
     block->onCheck = [] { throw CLogicExceptionImpl(Messages::kNullDatatype); };
     EXPECT_FALSE(block->AsBlock()->Check());
     ASSERT_EQ(Messages().size(), 1u);
