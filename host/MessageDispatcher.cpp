@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "vtx/BlockSignature.h"
 #include "vtx/EventSource.h"
 
 namespace vtxhost {
@@ -17,6 +18,8 @@ void CMessageDispatcher::SendMessage(Vtx::IEventSource* source, std::int32_t kin
         for (const auto& entry : messageObservers_) observers.push_back(entry.second);
     }
     for (const auto& observer : observers) observer(dispatched);
+    eventSinks_.NotifyMessage(reinterpret_cast<Vtx::EventValue>(source), static_cast<Vtx::EventValue>(kind),
+                              dispatched.text.c_str());
 }
 
 void CMessageDispatcher::NotifySignatureChanged(Vtx::IEventSource* source, Vtx::IBlockSignature* signature) {
@@ -27,6 +30,7 @@ void CMessageDispatcher::NotifySignatureChanged(Vtx::IEventSource* source, Vtx::
         for (const auto& entry : signatureObservers_) observers.push_back(entry.second);
     }
     for (const auto& observer : observers) observer(source, signature);
+    eventSinks_.NotifyBlockSignatureChanged(reinterpret_cast<Vtx::EventValue>(source), signature);
 }
 
 std::int32_t CMessageDispatcher::SubscribeMessages(MessageObserver observer) {

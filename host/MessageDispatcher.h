@@ -1,13 +1,15 @@
 #pragma once
 // The host's message dispatcher: keeps what blocks send (messages and signature changes)
 // and passes each to the observers subscribed to it. Observers may be added from any
-// thread; they run on the thread that sent the message.
+// thread; they run on the thread that sent the message. Event callbacks (the SDK's event
+// sinks among them) attached through EventSinks() get the same messages and changes.
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "host/EventSinkRegistry.h"
 #include "vtx/MessageDispatcher.h"
 
 namespace vtxhost {
@@ -37,6 +39,9 @@ public:
     std::size_t SignatureChangeCount() const;
     void ClearMessages();
 
+    // The event callbacks attached to this dispatcher.
+    CEventSinkRegistry& EventSinks() { return eventSinks_; }
+
 private:
     mutable std::mutex mutex_;
     std::vector<DispatchedMessage> messages_;
@@ -44,6 +49,7 @@ private:
     std::int32_t nextSubscription_ = 1;
     std::vector<std::pair<std::int32_t, MessageObserver>> messageObservers_;
     std::vector<std::pair<std::int32_t, SignatureObserver>> signatureObservers_;
+    CEventSinkRegistry eventSinks_;
 };
 
 } // namespace vtxhost
