@@ -2,6 +2,8 @@
 // itself and its credits. They are all in this one file because the order of their
 // definitions is the order of the registration lists, and so of the records the host sees.
 #include "catalog/IntervalImpl.h"
+#include "catalog/LabelledSetIntervalGenerator.h"
+#include "catalog/Vector.h"
 #include "sdk/registration/BlockClassRegistrant.h"
 #include "sdk/registration/Registrants.h"
 
@@ -22,8 +24,8 @@ constexpr const char* kCompany = "Brennick2010_company";
 // The creation functions of the classes.
 const auto kCreateInterval = &CreateIntervalObject;
 const auto kCreateIntervalInitInfo = &CreateIntervalInitInfoObject;
-const auto kCreateLabelledSetIntervalGenerator = &block_class_registrant::null_factory;
-const auto kCreateVector = &block_class_registrant::null_factory;
+const auto kCreateLabelledSetIntervalGenerator = &CreateLabelledSetIntervalGeneratorObject;
+const auto kCreateVector = &CreateVectorObject;
 
 datatype_class_registrant intervalDatatype =
     datatype_class_registrant("Interval")
