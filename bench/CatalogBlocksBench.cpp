@@ -1,0 +1,213 @@
+// One activation of each of the catalog's blocks, made through the module signature in the
+// reference host, next to a hand-written loop that makes the same copies on plain structs:
+//   BM_GeneratorExecute: the labelled-set generator with 1000 labelled items, one Execute;
+//   BM_VectorExecute: Vector of size 1024 holding doubles, one Execute writing and reading
+//   the same position, the position moving through the whole array.
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/BlockSignature.h"
+#include "host/KernelServices.h"
+#include "host/Pins.h"
+#include "module/SignatureList.h"
+#include "sdk/object/Exceptions.h"
+#include "vtx/Block.h"
+#include "vtx/DllSignature.h"
+#include "vtx/Interval.h"
+#include "vtx/KernelDatatypes.h"
+
+namespace {
+
+constexpr int kItems = 1000;
+constexpr int kVectorSize = 1024;
+
+// The module's catalog in the host, through the signature's create operations.
+class SignatureCatalog : public vtxhost::CCatalog {
+public:
+    explicit SignatureCatalog(Vtx::IDllSignature* signature) : signature_(signature), id_(signature->GetCatalogId()) {}
+    const std::string& GetCatalogId() const override { return id_; }
+    std::vector<std::string> GetClassIds(vtxhost::ObjectKind kind) override {
+        if (kind == vtxhost::ObjectKind::Block) return {"LabelledSetIntervalGenerator", "Vector"};
+        if (kind == vtxhost::ObjectKind::Datatype) return {kIntervalClassId};
+        return {};
+    }
+    Vtx::IObject* Create(vtxhost::ObjectKind kind, const std::string& classId,
+                         const Vtx::OBJECT_CREATIONCTX* context) override {
+        if (kind == vtxhost::ObjectKind::Block) return signature_->CreateBlock(classId.c_str(), context);
+        if (kind == vtxhost::ObjectKind::Datatype) return signature_->CreateDatatype(classId.c_str(), context);
+        return nullptr;
+    }
+
+private:
+    Vtx::IDllSignature* signature_;
+    std::string id_;
+};
+
+struct CountingClock : Vtx::IKernelClock {
+    std::int64_t now = 0;
+    std::int64_t GetCurrentTime() override { return ++now; }
+};
+
+// A kernel with the catalog, one block of it with its own signature, and a clock.
+class BlockBench {
+public:
+    explicit BlockBench(const char* classId) {
+        Vtx::BuildSignatures(1033);
+        kernel_.AddCatalog(std::make_shared<SignatureCatalog>(Vtx::ChooseSignature(1033)));
+        block_ = kernel_.CreateBlock(kIntervalCatalogId, classId);
+        block_->AddRef();
+        block_->InitInstance(nullptr, nullptr, 0);
+    }
+    ~BlockBench() {
+        block_->Stop();
+        block_->Done();
+        block_->DoneInstance();
+        block_->Release();
+        for (Vtx::IDatatype* value : values_) value->Release();
+    }
+
+    Vtx::IBlock* block() { return block_; }
+    vtxhost::CKernelServices& kernel() { return kernel_; }
+
+    void Set(const std::string& id, const std::string& text) {
+        Vtx::IParameterPinSignature* parameter = block_->GetSignature()->FindParameter(id.c_str());
+        Vtx::IObjectClass* valueClass = parameter->GetValue()->GetObjectClass();
+        Vtx::IDatatype* value = Keep(kernel_.CreateDatatype(valueClass->GetCatalog()->GetClassId(), valueClass->GetClassId()));
+        value->UnserializeString(text.c_str());
+        block_->SetParameter(parameter, value);
+    }
+    Vtx::IDatatype* Keep(Vtx::IDatatype* value) {
+        value->AddRef();
+        values_.push_back(value);
+        return value;
+    }
+    bool Start() { return block_->Init(&clock_, &clock_, 0, 0) && block_->Start(); }
+
+private:
+    vtxhost::CKernelServices kernel_;
+    CountingClock clock_;
+    Vtx::IBlock* block_ = nullptr;
+    std::vector<Vtx::IDatatype*> values_;
+};
+
+// ---- the generator ----
+
+void BM_GeneratorExecute(benchmark::State& state) {
+    BlockBench bench("LabelledSetIntervalGenerator");
+    bench.Set("num_items", std::to_string(kItems));
+    for (int i = 0; i < kItems; ++i) {
+        const std::string n = std::to_string(i);
+        bench.Set("label_" + n, "item " + n);
+        bench.Set("min_" + n, std::to_string(i));
+        bench.Set("max_" + n, std::to_string(i + 1));
+    }
+    if (!bench.Start()) state.SkipWithError("the generator did not start");
+    for (auto _ : state) benchmark::DoNotOptimize(bench.block()->Execute(0));
+    auto* set = Vtx::interface_cast<Vtx::ILabelledSet>(bench.block()->GetSignature()->FindOutputPin("output")->GetDatatype());
+    if (set->GetItemCount() != kItems) state.SkipWithError("the set does not hold every item");
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+BENCHMARK(BM_GeneratorExecute);
+
+// The same work by hand: the items' label and bounds read, copied into a new list of
+// (label, interval) that is emptied first, and the list stamped.
+struct PlainInterval {
+    double lower = 0.0;
+    double upper = 1.0;
+    std::int64_t timestamp = 0;
+};
+struct PlainItem {
+    std::string label;
+    double lower;
+    double upper;
+};
+struct PlainSet {
+    std::vector<std::pair<std::string, PlainInterval>> items;
+    std::int64_t timestamp = 0;
+};
+
+void BM_GeneratorExecute_Baseline(benchmark::State& state) {
+    std::vector<PlainItem> items;
+    for (int i = 0; i < kItems; ++i) items.push_back({"item " + std::to_string(i), double(i), double(i + 1)});
+    PlainSet set;
+    std::int64_t now = 0;
+    for (auto _ : state) {
+        set.items.clear();
+        PlainInterval interval;
+        for (const PlainItem& item : items) {
+            if (item.label.empty()) continue;
+            interval.lower = item.lower;
+            interval.upper = item.upper;
+            set.items.emplace_back(item.label, interval);
+        }
+        set.timestamp = ++now;
+        benchmark::DoNotOptimize(set.items.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kItems);
+}
+BENCHMARK(BM_GeneratorExecute_Baseline);
+
+// ---- Vector ----
+
+void BM_VectorExecute(benchmark::State& state) {
+    BlockBench bench("Vector");
+    Vtx::IBlockSignature* signature = bench.block()->GetSignature();
+    auto* input = Vtx::interface_cast<Vtx::IDouble>(bench.Keep(bench.kernel().CreateDatatype("kernel", "double")));
+    // The datatypes a patch gives the generic pins when a double output feeds the input.
+    dynamic_cast<vtxhost::CInputPinImpl&>(*signature->FindInputPin("input")).SetDatatype(input);
+    dynamic_cast<vtxhost::COutputPinImpl&>(*signature->FindOutputPin("output"))
+        .SetDatatype(bench.Keep(bench.kernel().CreateDatatype("kernel", "double")));
+    bench.Set("size", std::to_string(kVectorSize));
+    if (!bench.Start()) state.SkipWithError("the vector did not start");
+    // The positions' current value objects, moved as a parameter change would move them.
+    auto* write = Vtx::interface_cast<Vtx::IInt>(signature->FindParameter("write_position")->GetValue());
+    auto* read = Vtx::interface_cast<Vtx::IInt>(signature->FindParameter("read_position")->GetValue());
+    std::int32_t position = 0;
+    for (auto _ : state) {
+        write->SetValue(position);
+        read->SetValue(position);
+        input->SetValue(position);
+        benchmark::DoNotOptimize(bench.block()->Execute(0));
+        position = (position + 1) % kVectorSize;
+    }
+    auto* output = Vtx::interface_cast<Vtx::IDouble>(signature->FindOutputPin("output")->GetDatatype());
+    if (state.iterations() > 0 && output->GetValue() != (position + kVectorSize - 1) % kVectorSize)
+        state.SkipWithError("the output does not follow the input");
+}
+BENCHMARK(BM_VectorExecute);
+
+// The same copies by hand: the input's value into the entry, the entry's value to the
+// output, and the output stamped.
+struct PlainDouble {
+    double value = 0.0;
+    std::int64_t timestamp = 0;
+};
+
+void BM_VectorExecute_Baseline(benchmark::State& state) {
+    std::vector<PlainDouble> array(kVectorSize);
+    PlainDouble input, output;
+    bool writeEnabled = true, readEnabled = true;
+    std::int32_t position = 0;
+    std::int64_t now = 0;
+    for (auto _ : state) {
+        input.value = position;
+        benchmark::DoNotOptimize(writeEnabled);
+        benchmark::DoNotOptimize(readEnabled);
+        if (writeEnabled && position >= 0 && static_cast<std::size_t>(position) < array.size())
+            array[position].value = input.value;
+        if (readEnabled && position >= 0 && static_cast<std::size_t>(position) < array.size()) {
+            output.value = array[position].value;
+            output.timestamp = ++now;
+        }
+        benchmark::DoNotOptimize(output);
+        position = (position + 1) % kVectorSize;
+    }
+}
+BENCHMARK(BM_VectorExecute_Baseline);
+
+} // namespace
