@@ -36,6 +36,7 @@
 #include "vtx/BlockClass.h"
 #include "vtx/BlockSignature.h"
 #include "vtx/Datatype.h"
+#include "vtx/DiagnosticLog.h"
 #include "vtx/Domain.h"
 #include "vtx/KernelServices.h"
 #include "vtx/Layout.h"
