@@ -9,10 +9,11 @@
 //
 // List results (TEXT_LIST, TEXT_TRIPLE_LIST) are new heap structures handed to the caller,
 // who frees them with FreeTextList / FreeTextTripleList below. Both sides of the boundary
-// use the same allocator convention: every structure, array and text is allocated with
-// std::malloc (texts with strdup) and freed with std::free, which on this platform is the
-// one C runtime shared by the host and all its modules. Category entries are the exception
-// only in name: ICategoryClassInfo::FreeCategoryEntries frees them the same way.
+// use the same allocator convention, written out in the inline functions below: every
+// structure, array and text is allocated with std::malloc / std::calloc and freed with
+// std::free, which on this platform is the one C runtime shared by the host and all its
+// modules. Category entries have their own free operation,
+// ICategoryClassInfo::FreeCategoryEntries, which frees them the same way.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -20,11 +21,10 @@
 
 #include "vtx/Fwd.h"
 #include "vtx/Object.h"
+#include "vtx/ObjectClassReference.h"
 #include "vtx/ReferenceCounted.h"
 
 namespace Vtx {
-
-struct IObjectClassReferenceCollection;
 
 // An array of C texts (each its own heap copy; null entries allowed) and its length.
 struct TEXT_LIST {

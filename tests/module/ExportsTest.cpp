@@ -7,6 +7,7 @@
 #include <string>
 
 #include "module/ThreadSpecificValue.h"
+#include "vtx/DllSignature.h"
 #include "vtx/Exports.h"
 
 namespace {
@@ -55,6 +56,21 @@ TEST_F(LoadedModule, LanguageIdsAreZeroOutsideTheList) {
     EXPECT_EQ(count(), 0);  // nothing is built before the first signature request
     EXPECT_EQ(languageId(-1), 0);
     EXPECT_EQ(languageId(count()), 0);
+}
+
+TEST_F(LoadedModule, AnEnglishRequestBuildsTheOneEnglishSignature) {
+    auto signature = Symbol<VtxGetDllSignatureFn>("VtxUserDll_GetDllSignature");
+    auto count = Symbol<VtxGetDllLanguageIDCountFn>("VtxUserDll_GetDllLanguageIDCount");
+    auto languageId = Symbol<VtxGetDllLanguageIDFn>("VtxUserDll_GetDllLanguageID");
+    Vtx::IDllSignature* english = signature(1033);
+    ASSERT_NE(english, nullptr);
+    EXPECT_EQ(count(), 1);
+    EXPECT_EQ(languageId(0), 1033);
+    EXPECT_EQ(languageId(1), 0);
+    // A language the catalog does not describe gets the English signature; nothing new is built.
+    EXPECT_EQ(signature(1031), english);
+    EXPECT_EQ(signature(0), english);
+    EXPECT_EQ(count(), 1);
 }
 
 TEST_F(LoadedModule, SharedThreadValueGetsExactlyOneHolderReference) {

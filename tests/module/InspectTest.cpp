@@ -1,0 +1,132 @@
+// vtxhost inspect on the built module, run as a user runs it.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace {
+
+struct ToolRun {
+    int status;
+    std::string output;
+};
+
+ToolRun Inspect(const std::string& arguments) {
+    const std::string command = std::string(VTX_HOST_TOOL_PATH) + " inspect " + VTX_MODULE_PATH + " " + arguments;
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return {-1, ""};
+    std::string output;
+    std::array<char, 4096> buffer;
+    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) output.append(buffer.data(), n);
+    const int status = pclose(pipe);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+}
+
+std::uint32_t Read32(const std::vector<std::uint8_t>& file, std::size_t at) {
+    return file[at] | file[at + 1] << 8 | file[at + 2] << 16 | static_cast<std::uint32_t>(file[at + 3]) << 24;
+}
+
+TEST(Inspect, PrintsEveryDeclarationOfTheCatalog) {
+    const ToolRun run = Inspect("");
+    ASSERT_EQ(run.status, 0) << run.output;
+    for (const char* literal : {
+             "BRENNICK2010_{6F0C3A52-9D41-4E7B-A8C2-3B5E07D91F64}",
+             "SDK version: 5.1.0",
+             "Catalog Brennick2010",
+             "A catalog containing objects developed during Brennick 2010",
+             "Bitmap id: 101",
+             "  Interval\n    Name: Interval\n    Description: An interval in the floating/point domain\n",
+             "Init info: yes",
+             "  LabelledSetIntervalGenerator\n    Name: LabelledSetIntervalGenerator\n",
+             "A block which generates a labelled set of intervals",
+             "Bitmap id: 104",
+             "Library path: DataStructures.LabelledSet",
+             "  Vector\n    Name: Vector\n    Description: A block which stores an array of datatypes\n",
+             "Bitmap id: 103",
+             "Library path: DataStructures\n",
+             "  Brennick2010_company\n    Name: Corvel\n    Description: Corvel Lab dist, univ of Tarlow\n",
+             "  Brennick2010_license\n    Name: Brennick2010 Licence\n"
+             "    Description: This catalog has the same license of Vantrix Tessel\n",
+             "  Brennick2010_author\n    Name: Kestle\n    Description: Orrel\n",
+             "Authors: Brennick2010_author",
+             "Company: Brennick2010_company",
+             "Licence: Brennick2010_license",
+             "Language ids: 1033",
+         })
+        EXPECT_NE(run.output.find(literal), std::string::npos) << literal;
+    // Blocks in declaration order, then the datatype's collection.
+    EXPECT_LT(run.output.find("  LabelledSetIntervalGenerator\n"), run.output.find("  Vector\n"));
+    EXPECT_LT(run.output.find("  Vector\n"), run.output.find("Datatype classes (1)"));
+}
+
+TEST(Inspect, JsonCarriesTheSameAndAskedLanguage) {
+    const ToolRun run = Inspect("--json --language 0x410");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const auto model = nlohmann::json::parse(run.output);
+    EXPECT_EQ(model["catalog"]["languageId"], 1040);
+    EXPECT_EQ(model["catalog"]["name"], "Brennick2010");
+    EXPECT_EQ(model["languageIds"], nlohmann::json::array({1040}));
+    ASSERT_EQ(model["collections"].size(), 15u);
+    const auto& blocks = model["collections"][0];
+    EXPECT_EQ(blocks["collection"], "Block classes");
+    ASSERT_EQ(blocks["records"].size(), 2u);
+    EXPECT_EQ(blocks["records"][1]["classId"], "Vector");
+    EXPECT_EQ(blocks["records"][1]["authorIds"], nlohmann::json::array({"Brennick2010_author"}));
+    EXPECT_TRUE(blocks["records"][1]["textTriples"].is_null());
+    EXPECT_EQ(model["collections"][2]["records"][0]["hasInitInfo"], true);
+}
+
+TEST(Inspect, WritesTheClassBitmapsAsBmpFiles) {
+    const std::filesystem::path directory =
+        std::filesystem::temp_directory_path() / ("vtx_inspect_" + std::to_string(::getpid()));
+    std::filesystem::remove_all(directory);
+    const ToolRun run = Inspect("--bitmaps " + directory.string());
+    ASSERT_EQ(run.status, 0) << run.output;
+    struct Expected {
+        const char* file;
+        std::int32_t size;
+        std::uint16_t bits;
+        std::uint32_t colours;
+    };
+    for (const Expected& expected : {Expected{"Brennick2010.bmp", 32, 24, 0}, Expected{"Vector.bmp", 30, 4, 16},
+                                     Expected{"LabelledSetIntervalGenerator.bmp", 30, 4, 16}}) {
+        std::ifstream in(directory / expected.file, std::ios::binary);
+        ASSERT_TRUE(in) << expected.file;
+        const std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        ASSERT_GE(file.size(), 54u);
+        EXPECT_EQ(file[0], 'B');
+        EXPECT_EQ(file[1], 'M');
+        EXPECT_EQ(Read32(file, 2), file.size());
+        EXPECT_EQ(Read32(file, 14), 40u);  // info header size
+        EXPECT_EQ(static_cast<std::int32_t>(Read32(file, 18)), expected.size);
+        EXPECT_EQ(static_cast<std::int32_t>(Read32(file, 22)), expected.size);
+        EXPECT_EQ(file[26] | file[27] << 8, 1);  // planes
+        EXPECT_EQ(file[28] | file[29] << 8, expected.bits);
+        EXPECT_EQ(Read32(file, 30), 0u);  // uncompressed
+        const std::uint32_t rowSize = ((expected.size * expected.bits + 31) / 32) * 4;
+        EXPECT_EQ(Read32(file, 10), 54 + 4 * expected.colours);  // pixels after the colour table
+        EXPECT_EQ(file.size(), 54 + 4 * expected.colours + rowSize * expected.size);
+        EXPECT_NE(run.output.find(std::string("Bitmap file: ") + (directory / expected.file).string()),
+                  std::string::npos);
+    }
+    std::filesystem::remove_all(directory);
+}
+
+TEST(Inspect, RefusesBadArgumentsWithUsage) {
+    const ToolRun run = Inspect("--language 70000 2>&1");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("\"70000\" is not a language id"), std::string::npos);
+    EXPECT_NE(run.output.find("usage: vtxhost inspect MODULE.so"), std::string::npos);
+}
+
+} // namespace
