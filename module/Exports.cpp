@@ -21,11 +21,7 @@ VTX_EXPORT bool VtxUserDll_IsDebugBuild() { return false; }
 VTX_EXPORT IDllSignature* VtxUserDll_GetDllSignature(unsigned short languageId) {
     try {
         BuildSignatures(languageId);
-        if (IDllSignature* signature = FindSignature(languageId)) return signature;
-        if (languageId != 0x0409) {
-            if (IDllSignature* signature = FindSignature(0x0409)) return signature;
-        }
-        return FirstSignature();
+        return ChooseSignature(languageId);
     } catch (ILogicException& e) {
         // Logic failures (a catalog that cannot describe itself) become a null answer;
         // anything else is the host's to see.

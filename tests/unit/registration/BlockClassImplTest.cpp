@@ -37,12 +37,14 @@ TEST(BlockClassImpl, IdentityTextsAndEmbeddedCollections) {
     EXPECT_STREQ(blockClass.GetText4(), "");
     EXPECT_EQ(blockClass.GetWord1(), 0u);
     EXPECT_EQ(blockClass.GetWord2(), 0u);
-    // A host's balanced references leave the embedded collections in place.
-    auto* classes = blockClass.GetObjectClasses();
-    classes->AddRef();
-    classes->Release();
+    // The class holds a reference on each embedded collection, so a host's balanced
+    // AddRef/Release never brings one to zero.
+    auto* classes = static_cast<CObjectClassObjectCollectionImpl*>(blockClass.GetObjectClasses());
+    auto* categories = static_cast<CCategoryItemReferenceCollectionImpl*>(blockClass.GetCategories());
+    EXPECT_EQ(classes->ReferenceCount(), 1);
+    EXPECT_EQ(categories->ReferenceCount(), 1);
     EXPECT_EQ(classes->GetCount(), 0);
-    EXPECT_EQ(blockClass.GetCategories()->GetCount(), 0);
+    EXPECT_EQ(categories->GetCount(), 0);
 }
 
 TEST(BlockClassImpl, KeepsItsOwnCopyOfTheBitmapAndDeletesIt) {
