@@ -1,6 +1,7 @@
 #include "host/KernelCatalog.h"
 
 #include "host/Domains.h"
+#include "host/KernelBlocks.h"
 #include "host/KernelDatatypes.h"
 #include "host/Layouts.h"
 #include "sdk/object/Exceptions.h"
@@ -16,16 +17,7 @@ CKernelCatalog::CreateFunction Maker() {
     };
 }
 
-std::vector<std::pair<std::string, CKernelCatalog::CreateFunction>>& RegisteredBlocks() {
-    static std::vector<std::pair<std::string, CKernelCatalog::CreateFunction>> blocks;
-    return blocks;
-}
-
 } // namespace
-
-CKernelCatalog::BlockRegistrar::BlockRegistrar(const char* classId, CreateFunction create) {
-    RegisteredBlocks().emplace_back(classId, std::move(create));
-}
 
 CKernelCatalog::CKernelCatalog() {
     AddClass(ObjectKind::Datatype, "double", Maker<CDoubleImpl>());
@@ -44,7 +36,7 @@ CKernelCatalog::CKernelCatalog() {
     AddClass(ObjectKind::Layout, "filename", Maker<CFilenameLayoutImpl>());
     AddClass(ObjectKind::Layout, "foldername", Maker<CFoldernameLayoutImpl>());
     AddClass(ObjectKind::Layout, "datatype_selector_combo", Maker<CDatatypeSelectorComboLayoutImpl>());
-    for (const auto& block : RegisteredBlocks()) AddClass(ObjectKind::Block, block.first, block.second);
+    RegisterKernelBlocks(*this);
 }
 
 void CKernelCatalog::AddClass(ObjectKind kind, const std::string& classId, CreateFunction create) {

@@ -1,7 +1,7 @@
 #pragma once
 // The host's own "kernel" catalog: its datatypes, the labelled set's init information, the
 // two domains, the four layouts and the kernel blocks. Further block classes may be added
-// (the host's own blocks register here at start-up).
+// (tests add their own).
 #include <functional>
 #include <map>
 #include <string>
@@ -21,11 +21,6 @@ public:
     Vtx::IObject* Create(ObjectKind kind, const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) override;
 
     void AddClass(ObjectKind kind, const std::string& classId, CreateFunction create);
-
-    // Block classes every kernel catalog gets, registered by the files that define them.
-    struct BlockRegistrar {
-        BlockRegistrar(const char* classId, CreateFunction create);
-    };
 
 private:
     std::string id_ = "kernel";

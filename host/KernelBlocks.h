@@ -1,0 +1,37 @@
+#pragma once
+// The blocks of the "kernel" catalog, which make patches useful without any module:
+//
+// "sequence_source" emits one value per activation, taken in order from a list of text
+// forms, and stamps it with the kernel time. Parameters: "catalog" and "class" (the
+// datatype class of its values and of its output "output"; "kernel" / "double" at first;
+// fixed while the patch runs), "values" (a JSON list: each entry a value's text form, or
+// any other JSON value standing for its JSON text; "[]" at first), "repeat" (start again
+// after the last value; false) and "period" (the activation period in 100-ns units, at
+// least 1; 400000). A value text the class cannot read is refused when it is set.
+//
+// "sink" receives any datatype on its input "input", is activated by each new value, and
+// keeps the text form of every value it received, for the host to print or inspect.
+#include <string>
+#include <vector>
+
+#include "vtx/Block.h"
+
+namespace vtxhost {
+
+class CKernelCatalog;
+
+// What a sink has received, in arrival order.
+class IReceivedValues {
+public:
+    virtual ~IReceivedValues() = default;
+    virtual const std::vector<std::string>& Received() const = 0;
+    // The values received since the last call.
+    virtual std::vector<std::string> TakeNew() = 0;
+};
+
+// The sink's record, or null for any other block.
+IReceivedValues* ReceivedValuesOf(Vtx::IBlock* block);
+
+void RegisterKernelBlocks(CKernelCatalog& catalog);
+
+} // namespace vtxhost

@@ -1,0 +1,104 @@
+#pragma once
+// A patch: named block instances, their parameter values and the links from output pins
+// to input pins, run by a scheduler.
+//
+// Lifecycle of every block, in patch order (the order blocks were added, which links may
+// not contradict: a link always runs from an earlier block to a later one):
+//   creation and InitInstance (the block builds its signature) when the block is added;
+//   SetParameter for each parameter value given;
+//   Init (after the block's generic inputs took the datatype class of their linked outputs,
+//   and outputs following an input took that input's class), then Start, when the patch
+//   starts; Execute on activation; Stop of every block, then Done of every block, both
+//   in reverse patch order, when it stops; DoneInstance and the
+//   last Release when the patch is destroyed.
+//
+// Activation: the patch runs in rounds on the kernel clock. Each round is at the next time
+// a periodically activated block is due (blocks that asked for periodic activation with
+// enabled settings; a period is in 100-ns units). In a round, in patch order, a block runs
+// when it is due, when it asked for input activation and one of its activating input pins
+// received a new value, or when it asked for neither. After a block ran, each of its output
+// values that carries a timestamp other than the one last delivered is copied (value and
+// times) into every linked input, which marks those inputs as holding new data. A patch
+// without periodic blocks runs its rounds one default period apart
+// (("kernel", "default_period"), 400000 when unset).
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "vtx/Block.h"
+
+namespace vtxhost {
+
+class CKernelServices;
+class CBlockSignatureImpl;
+class CInputPinImpl;
+class COutputPinImpl;
+
+// A patch that cannot be built or run; the text says which block or pin and why.
+class PatchError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+class CPatch : public Vtx::IKernelClock {
+public:
+    CPatch(CKernelServices& kernel, std::string name);
+    // Stops a running patch, then DoneInstance and release of every block.
+    virtual ~CPatch();
+    CPatch(const CPatch&) = delete;
+    CPatch& operator=(const CPatch&) = delete;
+
+    // The kernel clock as the blocks see it (the first object their Init receives).
+    std::int64_t GetCurrentTime() override;
+
+    // Creates the block through its catalog and lets it build its signature.
+    Vtx::IBlock* AddBlock(const std::string& instanceName, const std::string& catalogId, const std::string& classId);
+    // Adds a block made elsewhere (count 0 or more); the patch takes a reference.
+    Vtx::IBlock* AdoptBlock(const std::string& instanceName, Vtx::IBlock* block);
+    Vtx::IBlock* FindBlock(const std::string& instanceName) const;
+    std::vector<std::string> BlockNames() const;
+
+    // Loads the text into a new value of the parameter's class and hands it to the block's
+    // SetParameter; a text the class cannot read, or a value the block refuses, throws.
+    void SetParameter(const std::string& instanceName, const std::string& parameterId, const std::string& valueText);
+    // The block's trace level (its signature's trace-level datum).
+    void SetTraceLevel(const std::string& instanceName, std::int32_t level);
+    void Link(const std::string& fromInstance, const std::string& outputId, const std::string& toInstance,
+              const std::string& inputId);
+
+    void Start();
+    // Runs rounds; after each the observer gets the round number (from 1) and its time
+    // relative to the start, in 100-ns units.
+    using RoundObserver = std::function<void(std::int64_t round, std::int64_t time)>;
+    void Run(std::int64_t rounds, const RoundObserver& observer = {});
+    void Stop();
+    bool IsRunning() const { return running_; }
+    const std::string& GetName() const { return name_; }
+
+private:
+    struct Entry {
+        std::string name;
+        Vtx::IBlock* block;  // one reference
+        std::int64_t nextDue = 0;
+    };
+    Entry& EntryOf(const std::string& instanceName);
+    CBlockSignatureImpl* SignatureOf(const Entry& entry);
+    void ResolveTypes(Entry& entry);
+    void Deliver(Entry& entry);
+    void SetContextsRunning(bool running);
+    std::size_t IndexOf(const std::string& instanceName) const;
+
+    CKernelServices& kernel_;
+    std::string name_;
+    std::vector<Entry> blocks_;
+    bool initialised_ = false;
+    bool running_ = false;
+    std::int64_t rounds_ = 0;
+    std::int64_t now_ = 0;
+    std::int64_t startTime_ = 0;
+};
+
+} // namespace vtxhost

@@ -1,0 +1,46 @@
+#pragma once
+// Patch files: a JSON document naming modules, blocks with their parameter values, and
+// links. Example:
+//
+//   {
+//     "name": "count",
+//     "modules": ["libBrennick2010.so"],
+//     "blocks": [
+//       {"name": "numbers", "class": "sequence_source",
+//        "parameters": {"class": "double", "values": ["1.5", "2", "-3"]}},
+//       {"name": "show", "catalog": "kernel", "class": "sink"}
+//     ],
+//     "links": [{"from": "numbers.output", "to": "show.input"}]
+//   }
+//
+// "catalog" defaults to "kernel". Parameter values are given in the order they are set;
+// a JSON string is the value's text form, any other JSON value stands for its JSON text
+// (3 for "3", true for "true", a list for its JSON text). Module paths are relative to the
+// patch file's folder unless absolute. Every problem is reported as "FILE:LINE: problem".
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/Patch.h"
+
+namespace vtxhost {
+
+class CKernelServices;
+
+// Loads the module at path and adds its catalog to the kernel services; the result keeps
+// the module loaded. Throws (PatchError or std::exception) when the module cannot be loaded.
+using ModuleOpener = std::function<std::shared_ptr<void>(CKernelServices& kernel, const std::string& path)>;
+
+struct LoadedPatch {
+    // Destroyed after the patch, so that module code outlives the module's blocks.
+    std::vector<std::shared_ptr<void>> modules;
+    std::unique_ptr<CPatch> patch;
+};
+
+LoadedPatch LoadPatchFile(CKernelServices& kernel, const std::string& path, const ModuleOpener& openModule);
+// The same from a text; fileName names it in messages, folder resolves module paths.
+LoadedPatch LoadPatchText(CKernelServices& kernel, const std::string& text, const std::string& fileName,
+                          const std::string& folder, const ModuleOpener& openModule);
+
+} // namespace vtxhost
