@@ -1,5 +1,7 @@
 #include "host/KernelDatatypeBase.h"
 
+#include "sdk/datatype/CopyValueAndTime.h"
+
 #include <new>
 #include <stdexcept>
 
@@ -69,14 +71,7 @@ bool PayloadReader::Text(std::string& text) {
 
 void CopyValueAndTime(Vtx::IDatatype* destination, Vtx::IDatatype* source) {
     if (!destination || !source) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullDatatype);
-    const Vtx::DatatypeTime timestamp = source->GetTimestamp();
-    destination->CopyFrom(source);
-    destination->SetTimestamp(timestamp);
-    destination->SetTimeB(source->GetTimeB());
-    destination->SetTimeA(source->GetTimeA());
-    destination->SetTimeD(source->GetTimeD());
-    destination->SetTimeC(source->GetTimeC());
-    destination->SetTimeFactor(source->GetTimeFactor());
+    Vtx::CopyValueAndTime(destination, source);
 }
 
 std::string CatalogIdOf(Vtx::IObject* object) {

@@ -9,6 +9,8 @@
 
 #include "sdk/object/Exceptions.h"
 #include "sdk/object/MessageTable.h"
+#include "sdk/datatype/DatatypeImpl.h"
+#include "sdk/datatype/DatatypeInitInfoImpl.h"
 #include "sdk/object/ObjectImpl.h"
 #include "vtx/Datatype.h"
 #include "vtx/ObjectClass.h"
@@ -37,7 +39,8 @@ private:
     std::size_t position_ = 0;
 };
 
-// Serialisation over the hooks. Base is a CObjectImpl stack over an ISerialize interface.
+// Serialisation over the hooks, replacing the SDK's defaults: Base is the SDK's datatype or
+// init-information base over an ISerialize interface.
 template <class Base>
 class CKernelSerializeImpl : public Base {
 public:
@@ -85,56 +88,20 @@ protected:
     virtual bool ReadText(const std::string& text) = 0;
 };
 
-// A "kernel" datatype: serialisation, default init handling and the time attributes.
+// A "kernel" datatype: both forms and value copy of its own over the SDK's datatype base
+// (default init handling, time attributes, Swap).
 template <class I>
-class CKernelDatatypeImpl : public CKernelSerializeImpl<Vtx::CSignedObjectImpl<I, Vtx::IDatatypeClass>> {
-    using Base = CKernelSerializeImpl<Vtx::CSignedObjectImpl<I, Vtx::IDatatypeClass>>;
+class CKernelDatatypeImpl : public CKernelSerializeImpl<Vtx::CDatatypeImpl<I>> {
+    using Base = CKernelSerializeImpl<Vtx::CDatatypeImpl<I>>;
 
 public:
     explicit CKernelDatatypeImpl(const Vtx::OBJECT_CREATIONCTX* context) : Base(context) {}
-
-    void InitInstance(Vtx::IDatatypeInitInfo*) override {}
-    void DoneInstance() override {}
-    Vtx::IDatatypeInitInfo* GetInitInfo() override { return nullptr; }
-    // Exchanges the values through their binary forms; times stay where they are.
-    void Swap(Vtx::IDatatype* other) override {
-        if (!other) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullDatatype);
-        if (other == this) return;
-        Vtx::TranslateStdExceptions([&] {
-            const std::string saved = this->WriteBinary();
-            this->CopyFrom(other);
-            Vtx::SerializeBuffer* buffer = MakeSerializeBuffer(saved);
-            const bool ok = other->UnserializeBinary(buffer);
-            std::free(buffer);
-            if (!ok) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kUnserializeFailed);
-        });
-    }
-    Vtx::DatatypeTime GetTimestamp() override { return timestamp_; }
-    void SetTimestamp(Vtx::DatatypeTime time) override { timestamp_ = time; }
-    Vtx::DatatypeTime GetTimeA() override { return timeA_; }
-    void SetTimeA(Vtx::DatatypeTime time) override { timeA_ = time; }
-    Vtx::DatatypeTime GetTimeB() override { return timeB_; }
-    void SetTimeB(Vtx::DatatypeTime time) override { timeB_ = time; }
-    Vtx::DatatypeTime GetTimeD() override { return timeD_; }
-    void SetTimeD(Vtx::DatatypeTime time) override { timeD_ = time; }
-    Vtx::DatatypeTime GetTimeC() override { return timeC_; }
-    void SetTimeC(Vtx::DatatypeTime time) override { timeC_ = time; }
-    void SetTimeFactor(double factor) override { timeFactor_ = factor; }
-    double GetTimeFactor() override { return timeFactor_; }
-
-private:
-    Vtx::DatatypeTime timeA_ = Vtx::kUnsetTime;
-    Vtx::DatatypeTime timestamp_ = Vtx::kUnsetTime;
-    Vtx::DatatypeTime timeB_ = Vtx::kUnsetTime;
-    Vtx::DatatypeTime timeC_ = Vtx::kUnsetTime;
-    Vtx::DatatypeTime timeD_ = 0;
-    double timeFactor_ = 1.0;
 };
 
 // A "kernel" init-information object.
 template <class I>
-class CKernelInitInfoImpl : public CKernelSerializeImpl<Vtx::CObjectImpl<I, Vtx::IObjectClass>> {
-    using Base = CKernelSerializeImpl<Vtx::CObjectImpl<I, Vtx::IObjectClass>>;
+class CKernelInitInfoImpl : public CKernelSerializeImpl<Vtx::CDatatypeInitInfoImpl<I>> {
+    using Base = CKernelSerializeImpl<Vtx::CDatatypeInitInfoImpl<I>>;
 
 public:
     explicit CKernelInitInfoImpl(const Vtx::OBJECT_CREATIONCTX* context) : Base(context) {}
