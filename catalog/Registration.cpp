@@ -1,6 +1,7 @@
 // The catalog's static registrations: its one datatype, its two blocks, the catalog
 // itself and its credits. They are all in this one file because the order of their
 // definitions is the order of the registration lists, and so of the records the host sees.
+#include "catalog/Bitmaps.h"
 #include "catalog/IntervalImpl.h"
 #include "catalog/LabelledSetIntervalGenerator.h"
 #include "catalog/Vector.h"
@@ -45,7 +46,7 @@ block_class_registrant labelledSetIntervalGeneratorBlock =
         .name("LabelledSetIntervalGenerator")
         .description("A block which generates a labelled set of intervals")
         .library_path("DataStructures.LabelledSet")
-        .bitmap(104)
+        .bitmap(catalog_bitmaps::kLabelledSetIntervalGeneratorBitmapId)
         .owner()
         .authors().add(kAuthor)
         .companies().add(kCompany)
@@ -57,7 +58,7 @@ catalog_class_registrant brennick2010Catalog =
         .language(kEnglish)
         .name("Brennick2010")
         .description("A catalog containing objects developed during Brennick 2010")
-        .bitmap(101)
+        .bitmap(catalog_bitmaps::kCatalogBitmapId)
         .owner();
 
 company_registrant corvelCompany =
@@ -87,7 +88,7 @@ block_class_registrant vectorBlock =
         .name("Vector")
         .description("A block which stores an array of datatypes")
         .library_path("DataStructures")
-        .bitmap(103)
+        .bitmap(catalog_bitmaps::kVectorBitmapId)
         .owner()
         .authors().add(kAuthor)
         .companies().add(kCompany)

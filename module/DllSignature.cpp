@@ -45,8 +45,8 @@ void ClearRecords(Collection* collection) {
 }
 
 // Runs a plain record's create function; a record without one makes nothing.
-template <class Result, class Function>
-Result* CallCreate(Function create, const OBJECT_CREATIONCTX* context) {
+template <class Function>
+auto CallCreate(Function create, const OBJECT_CREATIONCTX* context) -> decltype(create(context)) {
     return create ? create(context) : nullptr;
 }
 
@@ -84,14 +84,14 @@ Result* CreateFromRecord(Collection* (CDllSignatureImpl::*collectionOf)(), const
 // A record that is either the plain implementation or the registrant-based one.
 template <class Plain, class FromRegistrant, class Record>
 IObject* CreateWithEither(Record* record, const OBJECT_CREATIONCTX* context) {
-    if (auto* plain = dynamic_cast<Plain*>(record)) return CallCreate<IObject>(plain->GetCreateFunction(), context);
+    if (auto* plain = dynamic_cast<Plain*>(record)) return CallCreate(plain->GetCreateFunction(), context);
     if (auto* registrantBased = dynamic_cast<FromRegistrant*>(record)) return registrantBased->Create(context);
     throw CCastExceptionImpl();
 }
 
 template <class Plain, class Record>
 IObject* CreateWithPlain(Record* record, const OBJECT_CREATIONCTX* context) {
-    if (auto* plain = dynamic_cast<Plain*>(record)) return CallCreate<IObject>(plain->GetCreateFunction(), context);
+    if (auto* plain = dynamic_cast<Plain*>(record)) return CallCreate(plain->GetCreateFunction(), context);
     throw CCastExceptionImpl();
 }
 
@@ -240,7 +240,7 @@ IDatatypeInitInfo* CDllSignatureImpl::CreateDatatypeInitInfo(const char* classId
         &CDllSignatureImpl::GetDatatypeClasses, classId, context,
         [](IDatatypeClassInfo* record, const OBJECT_CREATIONCTX* ctx) -> IObject* {
             if (auto* plain = dynamic_cast<CDatatypeClassInfoImpl*>(record))
-                return CallCreate<IDatatypeInitInfo>(plain->GetInitInfoCreateFunction(), ctx);
+                return CallCreate(plain->GetInitInfoCreateFunction(), ctx);
             if (auto* registrantBased = dynamic_cast<datatype_class_info_impl*>(record))
                 return registrantBased->CreateInitInfo(ctx);
             throw CCastExceptionImpl();

@@ -12,6 +12,7 @@
 #include "platform/Dib.h"
 #include "platform/Resources.h"
 #include "tests/unit/registration/CountingKernel.h"
+#include "vtx/Block.h"
 #include "vtx/ClassInfo.h"
 #include "vtx/Datatype.h"
 #include "vtx/DllSignature.h"
@@ -197,6 +198,20 @@ TEST_F(Catalog, TheIntervalClassCreatesItsDatatypeAndInitInfo) {
     // A bad context is the class's to refuse.
     Vtx::OBJECT_CREATIONCTX anonymous = kernel.Context(1033, 0);
     EXPECT_EQ(ErrorOf([&] { signature->CreateDatatype("Interval", &anonymous); }), "Null (zero) object identifier.\n");
+}
+
+TEST_F(Catalog, TheBlockClassesCreateTheirBlocks) {
+    Vtx::IDllSignature* signature = English();
+    ASSERT_NE(signature, nullptr);
+    CountingKernel kernel;
+    Vtx::OBJECT_CREATIONCTX context = kernel.Context(1033);
+    for (const char* classId : {"LabelledSetIntervalGenerator", "Vector"}) {
+        Vtx::IBlock* block = signature->CreateBlock(classId, &context);
+        ASSERT_NE(block, nullptr) << classId;
+        block->AddRef();
+        EXPECT_EQ(block->Release(), 0) << classId;
+    }
+    EXPECT_EQ(kernel.constructed, 2);
 }
 
 TEST_F(Catalog, ClearDropsARegistrantsTextsUntilTheModuleIsLoadedAgain) {

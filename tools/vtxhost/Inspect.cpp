@@ -2,6 +2,7 @@
 // module signature offers: the catalog's identity and properties, every record of every
 // collection with all its texts, identifiers, credits and library paths, and the language
 // ids. --bitmaps writes each class bitmap as a .bmp file; --json prints the same as JSON.
+#include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
