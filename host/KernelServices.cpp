@@ -4,6 +4,7 @@
 #include "host/KernelCatalog.h"
 #include "host/Layouts.h"
 #include "host/RunTimeContext.h"
+#include "sdk/registration/BlockClassImpl.h"
 #include "sdk/object/Exceptions.h"
 #include "vtx/Datatype.h"
 
@@ -22,6 +23,7 @@ CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
 
 CKernelServices::~CKernelServices() {
     catalogs_.clear();
+    for (auto& entry : blockClasses_) entry.second->Release();
     log_->Release();
 }
 
@@ -152,8 +154,14 @@ Vtx::IObjectClass* CKernelServices::ClassObject(ObjectKind kind, const std::stri
         if (!datatypeClass) datatypeClass = std::make_unique<CHostDatatypeClass>(classId, catalogClass.get());
         return datatypeClass.get();
     }
-    // Blocks are given no class object: their class interface belongs to their catalog.
-    if (kind == ObjectKind::Block) return nullptr;
+    if (kind == ObjectKind::Block) {
+        auto& blockClass = blockClasses_[{catalogId, classId}];
+        if (!blockClass) {
+            blockClass = new Vtx::CBlockClassImpl(classId, catalogClass.get());
+            blockClass->AddRef();
+        }
+        return blockClass;
+    }
     auto& objectClass = objectClasses_[{static_cast<int>(kind), catalogId, classId}];
     if (!objectClass) objectClass = std::make_unique<CHostObjectClass>(classId, catalogClass.get());
     return objectClass.get();

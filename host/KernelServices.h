@@ -21,6 +21,7 @@
 #include "host/KernelClock.h"
 #include "host/MessageDispatcher.h"
 #include "vtx/Block.h"
+#include "vtx/BlockClass.h"
 #include "vtx/Domain.h"
 #include "vtx/KernelServices.h"
 #include "vtx/Layout.h"
@@ -89,6 +90,7 @@ private:
     std::map<std::string, std::unique_ptr<CHostObjectClass>> catalogClasses_;
     std::map<std::tuple<int, std::string, std::string>, std::unique_ptr<CHostObjectClass>> objectClasses_;
     std::map<std::tuple<std::string, std::string>, std::unique_ptr<CHostDatatypeClass>> datatypeClasses_;
+    std::map<std::tuple<std::string, std::string>, Vtx::IBlockClass*> blockClasses_;  // one reference each
     std::map<Vtx::IBlock*, std::string> blockNames_;
     std::atomic<std::uint64_t> nextObjectId_{1};
     std::uint16_t languageId_ = 1033;
