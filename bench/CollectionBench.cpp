@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstring>
+#include <vector>
 #include <string>
 
 #include "sdk/object/CollectionInstances.h"
@@ -61,3 +63,22 @@ void BM_CollectionGetIndexScan(benchmark::State& state) {
 BENCHMARK(BM_CollectionGetIndexScan);
 
 } // namespace
+
+// The bare baseline of the scan: the same comparisons over a plain vector of strings, no
+// lock, no virtual calls.
+void BM_CollectionGetIndexScan_Baseline(benchmark::State& state) {
+    std::vector<std::string> ids;
+    for (int i = 0; i < kItems; ++i) ids.push_back(IdOf(i));
+    const std::string target = IdOf(kItems - 1);
+    for (auto _ : state) {
+        int found = -1;
+        for (int i = 0; i < kItems; ++i) {
+            if (std::strcmp(ids[i].c_str(), target.c_str()) == 0) {
+                found = i;
+                break;
+            }
+        }
+        benchmark::DoNotOptimize(found);
+    }
+}
+BENCHMARK(BM_CollectionGetIndexScan_Baseline);
