@@ -99,53 +99,6 @@ TEST(PinDescription, BoundSettersStoreKindFromTheFlagAndMapToTheHostKinds) {
     EXPECT_EQ(host_bound_kind(bound_unset), 0);
 }
 
-TEST(PinDescription, ChainedSettersFillEveryField) {
-    int calls = 0;
-    pin_description d("p");
-    d.set_name("Name")
-        .set_description("Text")
-        .set_type("cat", "cls")
-        .set_output_text("tag")
-        .set_follows_input("input")
-        .set_creation_word(7)
-        .set_parameter_flag0(false)
-        .set_designtime_change(false)
-        .set_runtime_change(false)
-        .set_designtime_initinfo_change(false)
-        .set_runtime_initinfo_change(true)
-        .set_layout_visible(true)
-        .set_mode_word(3)
-        .add_value_changed([&](IDatatype*, IDatatype*) { ++calls; })
-        .add_value_changing([&](IDatatype*, IDatatype*) { return ++calls > 0; })
-        .add_combo_item("one")
-        .add_combo_item("two")
-        .attach_filename_layout("*.txt", true, false, true)
-        .attach_foldername_layout(true)
-        .add_datatype_selector_item("kernel", "int");
-    EXPECT_EQ(d.name(), "Name");
-    EXPECT_EQ(d.description(), "Text");
-    EXPECT_EQ(d.output_text(), "tag");
-    EXPECT_EQ(d.follows_input(), "input");
-    EXPECT_EQ(d.creation_word(), 7u);
-    EXPECT_FALSE(d.parameter_flag0() || d.designtime_change() || d.runtime_change() || d.designtime_initinfo_change());
-    EXPECT_TRUE(d.runtime_initinfo_change());
-    EXPECT_TRUE(d.layout_visible());
-    EXPECT_EQ(d.mode_word(), 3u);
-    ASSERT_EQ(d.value_changed_callbacks().size(), 1u);
-    ASSERT_EQ(d.value_changing_callbacks().size(), 1u);
-    d.value_changed_callbacks()[0](nullptr, nullptr);
-    EXPECT_TRUE(d.value_changing_callbacks()[0](nullptr, nullptr));
-    EXPECT_EQ(calls, 2);
-    EXPECT_EQ(d.get_combo_layout()->items, (std::vector<std::string>{"one", "two"}));
-    EXPECT_EQ(d.get_filename_layout()->text, "*.txt");
-    EXPECT_TRUE(d.get_filename_layout()->flag1);
-    EXPECT_FALSE(d.get_filename_layout()->flag2);
-    EXPECT_TRUE(d.get_filename_layout()->flag3);
-    EXPECT_TRUE(d.get_foldername_layout()->flag);
-    ASSERT_EQ(d.get_datatype_selector_combo_layout()->items.size(), 1u);
-    EXPECT_EQ(d.get_datatype_selector_combo_layout()->items[0], class_identity("kernel", "int"));
-}
-
 TEST(PinDescription, ACopyOwnsItsAttachments) {
     pin_description original("x");
     original.set_int_minimum(0, true).add_combo_item("a");
