@@ -13,6 +13,7 @@
 #include "sdk/datatype/DatatypeInitInfoImpl.h"
 #include "sdk/object/ObjectImpl.h"
 #include "vtx/Datatype.h"
+#include "vtx/Exception.h"
 #include "vtx/ObjectClass.h"
 
 namespace vtxhost {
@@ -51,9 +52,14 @@ public:
     }
     void FreeBinary(Vtx::SerializeBuffer* buffer) override { std::free(buffer); }
     // A null buffer carries no value: accepted, nothing changes.
+    // A form naming an element class that cannot be created is malformed: false.
     bool UnserializeBinary(const Vtx::SerializeBuffer* buffer) override {
         if (!buffer) return true;
-        return Vtx::TranslateStdExceptions([&] { return ReadBinary(PayloadOf(buffer)); });
+        try {
+            return Vtx::TranslateStdExceptions([&] { return ReadBinary(PayloadOf(buffer)); });
+        } catch (Vtx::ILogicException&) {
+            return false;
+        }
     }
     char* SerializeString() override {
         return Vtx::TranslateStdExceptions([&] { return MakeText(WriteText()); });
@@ -62,7 +68,11 @@ public:
     // A null text carries no value: accepted, nothing changes.
     bool UnserializeString(const char* text) override {
         if (!text) return true;
-        return Vtx::TranslateStdExceptions([&] { return ReadText(text); });
+        try {
+            return Vtx::TranslateStdExceptions([&] { return ReadText(text); });
+        } catch (Vtx::ILogicException&) {
+            return false;
+        }
     }
     void CopyFrom(Vtx::ISerialize* source) override {
         if (!source) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullSerializable);

@@ -16,7 +16,7 @@ using nlohmann::json;
 // ---- number texts ----------------------------------------------------------------------
 
 std::string FormatDouble(double value) {
-    if (std::isnan(value)) return "nan";
+    if (std::isnan(value)) return std::signbit(value) ? "-nan" : "nan";
     if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
     char buffer[64];
     auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
@@ -32,6 +32,8 @@ bool ParseDouble(const std::string& text, double& value) {
     double parsed = 0.0;
     auto result = std::from_chars(begin, end, parsed);
     if (result.ec != std::errc() || result.ptr != end) return false;
+    // Every NaN reads as the plain quiet NaN of its sign, which is what its text shows.
+    if (std::isnan(parsed)) parsed = std::copysign(std::numeric_limits<double>::quiet_NaN(), parsed);
     value = parsed;
     return true;
 }

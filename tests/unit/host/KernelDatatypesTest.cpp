@@ -95,6 +95,12 @@ TEST(KernelDatatypes, DoubleTextIsShortestExactAndStrict) {
     EXPECT_EQ(TextOf(d.object), "-0");
     d->SetValue(std::nan(""));
     EXPECT_EQ(TextOf(d.object), "nan");
+    // A NaN of any payload reads back from its text to a value equal to itself.
+    Held<IDouble> nan(kernel, "double");
+    for (const char* text : {"-nan", "nan(123)", "NAN"}) {
+        ASSERT_TRUE(nan.object->UnserializeString(text)) << text;
+        ExpectBothFormsRoundTrip<IDouble>(kernel, "double", nan.object);
+    }
 
     d->SetValue(7.0);
     for (const char* bad : {"", "1.5x", " 1", "abc", "1,5", "--1"}) {

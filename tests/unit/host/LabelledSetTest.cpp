@@ -143,6 +143,11 @@ TEST_F(LabelledSetTest, FormsRoundTripAndCopyKeepsTypingAndOrder) {
     EXPECT_FALSE(copy->UnserializeString("{\"element\":[\"kernel\",\"int\"],\"items\":[]}"));
     EXPECT_EQ(copy->GetItemCount(), 3);
     fromText->Release();
+    // An untyped set's item without a class it can create is refused, not thrown.
+    ILabelledSet* untyped = New<ILabelledSet>(kernel, "labeled_set");
+    EXPECT_FALSE(untyped->UnserializeString("{\"items\":[{\"label\":\"a\",\"value\":\"1\"}]}"));
+    EXPECT_EQ(untyped->GetItemCount(), 0);
+    untyped->Release();
     copy->Release();
 }
 
