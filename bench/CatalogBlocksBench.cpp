@@ -12,6 +12,7 @@
 
 #include "host/BlockSignature.h"
 #include "host/KernelServices.h"
+#include "host/ModuleCatalog.h"
 #include "host/Pins.h"
 #include "module/SignatureList.h"
 #include "sdk/object/Exceptions.h"
@@ -25,28 +26,6 @@ namespace {
 constexpr int kItems = 1000;
 constexpr int kVectorSize = 1024;
 
-// The module's catalog in the host, through the signature's create operations.
-class SignatureCatalog : public vtxhost::CCatalog {
-public:
-    explicit SignatureCatalog(Vtx::IDllSignature* signature) : signature_(signature), id_(signature->GetCatalogId()) {}
-    const std::string& GetCatalogId() const override { return id_; }
-    std::vector<std::string> GetClassIds(vtxhost::ObjectKind kind) override {
-        if (kind == vtxhost::ObjectKind::Block) return {"LabelledSetIntervalGenerator", "Vector"};
-        if (kind == vtxhost::ObjectKind::Datatype) return {kIntervalClassId};
-        return {};
-    }
-    Vtx::IObject* Create(vtxhost::ObjectKind kind, const std::string& classId,
-                         const Vtx::OBJECT_CREATIONCTX* context) override {
-        if (kind == vtxhost::ObjectKind::Block) return signature_->CreateBlock(classId.c_str(), context);
-        if (kind == vtxhost::ObjectKind::Datatype) return signature_->CreateDatatype(classId.c_str(), context);
-        return nullptr;
-    }
-
-private:
-    Vtx::IDllSignature* signature_;
-    std::string id_;
-};
-
 struct CountingClock : Vtx::IKernelClock {
     std::int64_t now = 0;
     std::int64_t GetCurrentTime() override { return ++now; }
@@ -57,7 +36,7 @@ class BlockBench {
 public:
     explicit BlockBench(const char* classId) {
         Vtx::BuildSignatures(1033);
-        kernel_.AddCatalog(std::make_shared<SignatureCatalog>(Vtx::ChooseSignature(1033)));
+        kernel_.AddCatalog(std::make_shared<vtxhost::CModuleCatalog>(Vtx::ChooseSignature(1033)));
         block_ = kernel_.CreateBlock(kIntervalCatalogId, classId);
         block_->AddRef();
         block_->InitInstance(nullptr, nullptr, 0);

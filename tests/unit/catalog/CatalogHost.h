@@ -12,6 +12,7 @@
 
 #include "host/BlockSignature.h"
 #include "host/KernelServices.h"
+#include "host/ModuleCatalog.h"
 #include "host/Pins.h"
 #include "host/RunTimeContext.h"
 #include "module/SignatureList.h"
@@ -68,38 +69,6 @@ public:
     bool refuseInitInfo = false;
 };
 
-// The module's catalog as the host sees it: the classes of its signature, made by the
-// signature's create operations.
-class ModuleSignatureCatalog : public vtxhost::CCatalog {
-public:
-    explicit ModuleSignatureCatalog(Vtx::IDllSignature* signature)
-        : signature_(signature), id_(signature->GetCatalogId()) {}
-    const std::string& GetCatalogId() const override { return id_; }
-    std::vector<std::string> GetClassIds(vtxhost::ObjectKind kind) override {
-        using vtxhost::ObjectKind;
-        switch (kind) {
-        case ObjectKind::Block: return {"LabelledSetIntervalGenerator", "Vector"};
-        case ObjectKind::Datatype:
-        case ObjectKind::DatatypeInitInfo: return {kIntervalClassId};
-        default: return {};
-        }
-    }
-    Vtx::IObject* Create(vtxhost::ObjectKind kind, const std::string& classId,
-                         const Vtx::OBJECT_CREATIONCTX* context) override {
-        using vtxhost::ObjectKind;
-        switch (kind) {
-        case ObjectKind::Block: return signature_->CreateBlock(classId.c_str(), context);
-        case ObjectKind::Datatype: return signature_->CreateDatatype(classId.c_str(), context);
-        case ObjectKind::DatatypeInitInfo: return signature_->CreateDatatypeInitInfo(classId.c_str(), context);
-        default: return nullptr;
-        }
-    }
-
-private:
-    Vtx::IDllSignature* signature_;
-    std::string id_;
-};
-
 // A kernel clock that says what the test tells it.
 struct FixedClock : Vtx::IKernelClock {
     std::int64_t now = 1000;
@@ -133,7 +102,7 @@ protected:
     CatalogFixture() {
         Vtx::BuildSignatures(1033);
         Vtx::IDllSignature* signature = Vtx::ChooseSignature(1033);
-        if (signature) kernel.AddCatalog(std::make_shared<ModuleSignatureCatalog>(signature));
+        if (signature) kernel.AddCatalog(std::make_shared<vtxhost::CModuleCatalog>(signature));
     }
     ~CatalogFixture() override {
         for (auto& block : blocks_) {
