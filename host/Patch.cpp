@@ -116,6 +116,36 @@ Vtx::IBlock* CPatch::AddBlock(const std::string& instanceName, const std::string
 }
 
 Vtx::IBlock* CPatch::AdoptBlock(const std::string& instanceName, Vtx::IBlock* block) {
+    return Adopt(instanceName, block, [](Vtx::IBlock* adopted) { adopted->InitInstance(nullptr, nullptr, 0); });
+}
+
+Vtx::IBlock* CPatch::AddStoredBlock(const std::string& instanceName, const std::string& catalogId,
+                                    const std::string& classId, const SignatureRestorer& restore) {
+    if (!kernel_.FindCatalog(catalogId)) throw PatchError("unknown catalog " + Quoted(catalogId));
+    Vtx::IBlock* block = Guarded("block " + Quoted(instanceName),
+                                 [&] { return kernel_.CreateBlock(catalogId, classId); });
+    if (!block) throw PatchError("unknown block class " + Quoted(classId) + " in catalog " + Quoted(catalogId));
+    return Adopt(instanceName, block, [&](Vtx::IBlock* adopted) {
+        Vtx::IBlockSignature* signature = kernel_.CreateBlockSignature(adopted);
+        Vtx::IBlockLayout* layout = kernel_.CreateBlockLayout(adopted);
+        if (signature) signature->AddRef();
+        if (layout) layout->AddRef();
+        try {
+            if (!signature) throw PatchError("block " + Quoted(instanceName) + ": no signature can be made for it");
+            restore(signature);
+            adopted->InitInstance(signature, layout, 0);
+        } catch (...) {
+            if (layout) layout->Release();
+            if (signature) signature->Release();
+            throw;
+        }
+        if (layout) layout->Release();
+        signature->Release();
+    });
+}
+
+Vtx::IBlock* CPatch::Adopt(const std::string& instanceName, Vtx::IBlock* block,
+                           const std::function<void(Vtx::IBlock*)>& initInstance) {
     if (!block) throw PatchError("block " + Quoted(instanceName) + " is null");
     block->AddRef();
     if (instanceName.empty() || IndexOf(instanceName) != blocks_.size()) {
@@ -128,7 +158,7 @@ Vtx::IBlock* CPatch::AdoptBlock(const std::string& instanceName, Vtx::IBlock* bl
     }
     kernel_.SetBlockInstanceName(block, instanceName);
     try {
-        Guarded("block " + Quoted(instanceName), [&] { block->InitInstance(nullptr, nullptr, 0); });
+        Guarded("block " + Quoted(instanceName), [&] { initInstance(block); });
         if (!dynamic_cast<CBlockSignatureImpl*>(block->GetSignature()))
             throw PatchError("block " + Quoted(instanceName) + " has no signature of this host");
     } catch (...) {

@@ -58,6 +58,12 @@ public:
     Vtx::IBlock* AddBlock(const std::string& instanceName, const std::string& catalogId, const std::string& classId);
     // Adds a block made elsewhere (count 0 or more); the patch takes a reference.
     Vtx::IBlock* AdoptBlock(const std::string& instanceName, Vtx::IBlock* block);
+    // Creates the block and gives it a stored signature: restore fills a new signature made
+    // for the block, which the block's InitInstance then checks (with a new layout). A block
+    // that rejects the stored signature builds its own and reports why to the dispatcher.
+    using SignatureRestorer = std::function<void(Vtx::IBlockSignature* signature)>;
+    Vtx::IBlock* AddStoredBlock(const std::string& instanceName, const std::string& catalogId,
+                                const std::string& classId, const SignatureRestorer& restore);
     Vtx::IBlock* FindBlock(const std::string& instanceName) const;
     std::vector<std::string> BlockNames() const;
 
@@ -84,6 +90,8 @@ private:
         Vtx::IBlock* block;  // one reference
         std::int64_t nextDue = 0;
     };
+    Vtx::IBlock* Adopt(const std::string& instanceName, Vtx::IBlock* block,
+                       const std::function<void(Vtx::IBlock*)>& initInstance);
     Entry& EntryOf(const std::string& instanceName);
     CBlockSignatureImpl* SignatureOf(const Entry& entry);
     void ResolveTypes(Entry& entry);

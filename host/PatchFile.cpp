@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/KernelServices.h"
+#include "host/StoredSignature.h"
 
 namespace vtxhost {
 
@@ -126,7 +127,9 @@ public:
             const Json& modules = List(document["modules"], "/modules", "\"modules\"");
             for (std::size_t i = 0; i < modules.size(); ++i) {
                 const std::string where = "/modules/" + std::to_string(i);
-                result.modules.push_back(OpenModule(Text(modules[i], where, "a module path"), where));
+                const std::string path = Text(modules[i], where, "a module path");
+                result.modules.push_back(OpenModule(path, where));
+                result.modulePaths.push_back(ModulePath(path));
             }
         }
         result.patch = std::make_unique<CPatch>(kernel_, name);
@@ -190,8 +193,12 @@ private:
         return value;
     }
 
+    std::string ModulePath(const std::string& path) const {
+        return !path.empty() && path[0] == '/' ? path : folder_ + "/" + path;
+    }
+
     std::shared_ptr<void> OpenModule(const std::string& path, const std::string& pointer) {
-        const std::string full = !path.empty() && path[0] == '/' ? path : folder_ + "/" + path;
+        const std::string full = ModulePath(path);
         if (!std::ifstream(full).good()) Fail(pointer, "missing module \"" + path + "\": no such file");
         if (!openModule_) Fail(pointer, "module \"" + path + "\" cannot be loaded: this host loads no modules");
         try {
@@ -205,7 +212,7 @@ private:
 
     void AddBlock(CPatch& patch, const Json& block, const std::string& pointer) {
         if (!block.is_object()) Fail(pointer, "a block must be an object");
-        CheckKeys(block, pointer, {"name", "catalog", "class", "parameters", "trace_level"});
+        CheckKeys(block, pointer, {"name", "catalog", "class", "signature", "parameters", "trace_level"});
         if (!block.contains("name")) Fail(pointer, "a block needs a \"name\"");
         if (!block.contains("class")) Fail(pointer, "a block needs a \"class\"");
         const std::string name = Text(block["name"], pointer + "/name", "a block name");
@@ -217,9 +224,22 @@ private:
                  "unknown catalog \"" + catalogId + "\" (is its module listed in \"modules\"?)");
         if (!kernel_.FindCatalog(catalogId)->HasClass(ObjectKind::Block, classId))
             Fail(pointer + "/class", "unknown block \"" + classId + "\" in catalog \"" + catalogId + "\"");
+        // A problem in a stored signature is reported at its own line, as it stands.
+        bool storedProblem = false;
         try {
-            patch.AddBlock(name, catalogId, classId);
+            if (block.contains("signature")) {
+                patch.AddStoredBlock(name, catalogId, classId, [&](Vtx::IBlockSignature* signature) {
+                    RestoreSignature(kernel_, signature, block["signature"],
+                                     [&](const std::string& at, const std::string& problem) {
+                                         storedProblem = true;
+                                         Fail(pointer + "/signature" + at, problem);
+                                     });
+                });
+            } else {
+                patch.AddBlock(name, catalogId, classId);
+            }
         } catch (const PatchError& e) {
+            if (storedProblem) throw;
             Fail(pointer, e.what());
         }
         if (block.contains("trace_level")) {

@@ -13,6 +13,11 @@
 //     "links": [{"from": "numbers.output", "to": "show.input"}]
 //   }
 //
+// A block may carry "signature", the stored form of its block signature (StoredSignature.h):
+// the block is then given that signature back instead of building its own, and the
+// stored parameter values come with it; "parameters" still apply afterwards. Such files
+// are written by SavePatchFile (PatchSave.h).
+//
 // "catalog" defaults to "kernel". Parameter values are given in the order they are set;
 // a JSON string is the value's text form, any other JSON value stands for its JSON text
 // (3 for "3", true for "true", a list for its JSON text). Module paths are relative to the
@@ -35,6 +40,8 @@ using ModuleOpener = std::function<std::shared_ptr<void>(CKernelServices& kernel
 struct LoadedPatch {
     // Destroyed after the patch, so that module code outlives the module's blocks.
     std::vector<std::shared_ptr<void>> modules;
+    // The modules' paths as they were opened (relative ones joined to the patch's folder).
+    std::vector<std::string> modulePaths;
     std::unique_ptr<CPatch> patch;
 };
 

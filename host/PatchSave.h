@@ -1,0 +1,18 @@
+#pragma once
+// Writes a patch as a patch file (PatchFile.h) from which it loads back as it is now: its
+// modules, every block with its catalog, class, trace level and stored signature (every pin
+// and parameter with the parameter values, StoredSignature.h), and its links.
+#include <string>
+#include <vector>
+
+namespace vtxhost {
+
+class CPatch;
+
+// The modules are written as given.
+std::string SavePatchText(CPatch& patch, const std::vector<std::string>& modulePaths);
+// Module paths are written relative to the file's folder; PatchError when the file cannot
+// be written.
+void SavePatchFile(CPatch& patch, const std::vector<std::string>& modulePaths, const std::string& path);
+
+} // namespace vtxhost

@@ -1,0 +1,53 @@
+#pragma once
+// The stored form of a block signature, as a patch file keeps it: every pin and parameter
+// as the block declared it, with the parameters' values, so that a block loaded from the
+// file is given its signature back (InitInstance with a signature) instead of building
+// its own.
+//
+//   "signature": {
+//     "inputs": [{"id": "input", "name": "input", "description": "Input",
+//                 "type": ["kernel", "generic_datatype"], "flags": [true, true, false],
+//                 "required_interfaces": [["kernel", "scalar_arith_op_double"]]}],
+//     "outputs": [{"id": "output", "name": "output", "description": "Output",
+//                  "type": ["kernel", "generic_datatype"], "tag": "", "follows": "input"}],
+//     "parameters": [{"id": "size", "name": "size", "description": "The size of the internal array",
+//                     "type": ["kernel", "int"], "domain": ["kernel", "int-domain"],
+//                     "bounds": [1, 1, 0, 0], "creation_word": 0,
+//                     "permissions": [true, true, false, true, false], "mode_word": 0,
+//                     "value": "4"}]
+//   }
+//
+// Every entry of a pin or parameter may be left out and then has its empty or default
+// value, except "id" and "type". "domain" names the domain class (absent: no domain);
+// "bounds" are its minimum, minimum kind, maximum and maximum kind (kinds: 0 none,
+// 1 inclusive, 2 exclusive). "permissions" are the parameter's flags 0 to 4: saved with
+// the patch, changeable at design time, at run time, init information changeable at
+// design time, at run time. "value" is the value's text form and "init_info", when the
+// value has init information, that information's text form.
+#include <functional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "vtx/Fwd.h"
+
+namespace vtxhost {
+
+class CKernelServices;
+
+using StoredJson = nlohmann::ordered_json;
+
+// The stored form of the signature's pins and parameters.
+StoredJson StoreSignature(Vtx::IBlockSignature* signature);
+
+// Reports a problem at a JSON pointer below the stored form ("/parameters/2/value").
+using StoredSignatureFailure = std::function<void(const std::string& pointer, const std::string& problem)>;
+
+// Declares the stored pins and parameters in the signature, in their stored order, and
+// gives the parameters their stored values. A malformed entry, an unknown datatype or
+// domain class, or a value its class cannot read or its domain refuses is reported through
+// fail, then thrown as a PatchError when fail returns.
+void RestoreSignature(CKernelServices& kernel, Vtx::IBlockSignature* signature, const StoredJson& stored,
+                      const StoredSignatureFailure& fail);
+
+} // namespace vtxhost
