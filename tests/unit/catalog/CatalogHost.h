@@ -17,6 +17,7 @@
 #include "host/RunTimeContext.h"
 #include "module/SignatureList.h"
 #include "sdk/object/Exceptions.h"
+#include "sdk/object/SmartPtr.h"
 #include "vtx/Block.h"
 #include "vtx/BlockSignature.h"
 #include "vtx/DllSignature.h"
@@ -77,25 +78,7 @@ struct FixedClock : Vtx::IKernelClock {
 
 // Holds one reference to a host object and gives it back at the end.
 template <class I>
-class Held {
-public:
-    Held() = default;
-    explicit Held(I* object) : object_(object) {
-        if (object_) object_->AddRef();
-    }
-    Held(const Held&) = delete;
-    Held& operator=(const Held&) = delete;
-    Held(Held&& other) noexcept : object_(other.object_) { other.object_ = nullptr; }
-    ~Held() {
-        if (object_) object_->Release();
-    }
-    I* get() const { return object_; }
-    I* operator->() const { return object_; }
-    explicit operator bool() const { return object_ != nullptr; }
-
-private:
-    I* object_ = nullptr;
-};
+using Held = Vtx::CSmartPtr<I, Vtx::CBlockFactory>;
 
 class CatalogFixture : public ::testing::Test {
 protected:
