@@ -1,134 +1,105 @@
 #pragma once
-// A small kernel that creates datatypes by class identity, and three test datatypes that
-// implement the binary form only, the text form only, or neither. Shared by the unit
-// tests, the fuzz target and the benchmarks.
+// The reference host's kernel services with catalogs of test datatypes, and three test
+// datatypes that implement the binary form only, the text form only, or neither. Shared by
+// the unit tests, the fuzz target and the benchmarks.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
-#include <stdexcept>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "host/Catalog.h"
+#include "host/KernelServices.h"
 #include "sdk/datatype/CreateFunctions.h"
 #include "sdk/datatype/DatatypeImpl.h"
 #include "sdk/datatype/SerializeBuffer.h"
+#include "sdk/object/SmartPtr.h"
 #include "vtx/Datatype.h"
-#include "vtx/KernelServices.h"
-#include "vtx/ObjectClass.h"
 
 namespace datatype_test {
 
 inline constexpr const char* kTestCatalog = "test";
 
-// A class object with an identifier and a catalog; it lives as long as the kernel.
-class TestClass final : public Vtx::IDatatypeClass {
+// A catalog whose classes are the creation functions a test registers.
+class TestCatalog : public vtxhost::CCatalog {
 public:
-    TestClass(std::string id, TestClass* catalog) : id_(std::move(id)), catalog_(catalog) {}
-    std::int32_t Destroy() override { return 0; }
-    std::int32_t AddRef() override { return 1; }
-    std::int32_t Release() override { return 1; }
-    const char* GetClassId() override { return id_.c_str(); }
-    const char* GetText1() override { return ""; }
-    const char* GetText2() override { return ""; }
-    const char* GetText3() override { return ""; }
-    const char* GetText4() override { return ""; }
-    Vtx::BitmapHandle GetBitmap() override { return nullptr; }
-    Vtx::IObjectClass* GetCatalog() override { return catalog_; }
+    using Creator = std::function<Vtx::IObject*(const Vtx::OBJECT_CREATIONCTX*)>;
+    explicit TestCatalog(std::string id) : id_(std::move(id)) {}
+    const std::string& GetCatalogId() const override { return id_; }
+    std::vector<std::string> GetClassIds(vtxhost::ObjectKind kind) override {
+        std::vector<std::string> ids;
+        for (const auto& entry : creators)
+            if (entry.first.first == kind) ids.push_back(entry.first.second);
+        return ids;
+    }
+    Vtx::IObject* Create(vtxhost::ObjectKind kind, const std::string& classId,
+                         const Vtx::OBJECT_CREATIONCTX* context) override {
+        auto found = creators.find({kind, classId});
+        return found == creators.end() ? nullptr : found->second(context);
+    }
+    std::map<std::pair<vtxhost::ObjectKind, std::string>, Creator> creators;
 
 private:
     std::string id_;
-    TestClass* catalog_;
 };
 
-class TestKernel : public Vtx::IKernelServices, public Vtx::IKernelSettings {
+class TestKernel : public vtxhost::CKernelServices {
 public:
     using DatatypeCreator = std::function<Vtx::IDatatype*(const Vtx::OBJECT_CREATIONCTX*)>;
-    using InitInfoCreator = std::function<Vtx::IDatatypeInitInfo*(const Vtx::OBJECT_CREATIONCTX*)>;
 
     template <class T>
     void Register(const char* catalogId, const char* classId) {
-        Entry& entry = EntryFor(catalogId, classId);
-        entry.datatype = &Vtx::CreateDatatypeInstance<T>;
+        RegisterCreator(catalogId, classId, &Vtx::CreateDatatypeInstance<T>);
     }
     void RegisterCreator(const char* catalogId, const char* classId, DatatypeCreator creator) {
-        EntryFor(catalogId, classId).datatype = std::move(creator);
+        CatalogFor(catalogId).creators[{vtxhost::ObjectKind::Datatype, classId}] =
+            [creator](const Vtx::OBJECT_CREATIONCTX* context) -> Vtx::IObject* { return creator(context); };
     }
     template <class T>
     void RegisterInitInfo(const char* catalogId, const char* classId) {
-        EntryFor(catalogId, classId).initInfo = &Vtx::CreateDatatypeInitInfoInstance<T>;
+        CatalogFor(catalogId).creators[{vtxhost::ObjectKind::DatatypeInitInfo, classId}] =
+            [](const Vtx::OBJECT_CREATIONCTX* context) -> Vtx::IObject* {
+            return Vtx::CreateDatatypeInitInfoInstance<T>(context);
+        };
     }
 
-    // The class object of a registered identity (null when unknown).
-    TestClass* ClassOf(const char* catalogId, const char* classId) {
-        auto found = entries_.find({catalogId, classId});
-        return found == entries_.end() ? nullptr : found->second.objectClass.get();
+    // The host's class object of a datatype identity.
+    Vtx::IObjectClass* ClassOf(const char* catalogId, const char* classId) {
+        return ContextFor(catalogId, classId).objectClass;
     }
-    // A context as the host fills it, for creating an object of the class directly.
+    // A context as the host fills it, for creating a datatype of the class directly.
     Vtx::OBJECT_CREATIONCTX ContextFor(const char* catalogId, const char* classId) {
-        return Vtx::OBJECT_CREATIONCTX{nextObjectId_++, 1033, ClassOf(catalogId, classId), this};
+        return MakeCreationContext(vtxhost::ObjectKind::Datatype, catalogId, classId);
     }
-
     // Typed creation with the first reference taken by the caller's smart pointer.
     template <class I>
     I* Create(const char* catalogId, const char* classId) {
         return dynamic_cast<I*>(CreateDatatype(catalogId, classId));
     }
 
-    std::int32_t DestroyObject(Vtx::IObject* object) override {
-        object->DeleteInstance();
-        return 0;
-    }
     Vtx::IDatatype* CreateDatatype(const char* catalogId, const char* classId) override {
         ++datatypesRequested;
-        if (refuseCreation) return nullptr;
-        auto found = entries_.find({catalogId, classId});
-        if (found == entries_.end() || !found->second.datatype) return nullptr;
-        const Vtx::OBJECT_CREATIONCTX context = ContextFor(catalogId, classId);
-        return found->second.datatype(&context);
+        return refuseCreation ? nullptr : CKernelServices::CreateDatatype(catalogId, classId);
     }
-    Vtx::IDatatypeInitInfo* CreateDatatypeInitInfo(const char* catalogId, const char* classId) override {
-        auto found = entries_.find({catalogId, classId});
-        if (found == entries_.end() || !found->second.initInfo) return nullptr;
-        const Vtx::OBJECT_CREATIONCTX context = ContextFor(catalogId, classId);
-        return found->second.initInfo(&context);
-    }
-    Vtx::IBlockSignature* CreateBlockSignature(Vtx::IBlock*) override { return nullptr; }
-    Vtx::IBlockLayout* CreateBlockLayout(Vtx::IBlock*) override { return nullptr; }
-    Vtx::IRunTimeContext* CreateRunTimeContext(Vtx::IBlock*) override { return nullptr; }
-    Vtx::IMessageDispatcher* GetMessageDispatcher() override { return nullptr; }
-    Vtx::IDiagnosticLog* GetDiagnosticLog() override { return nullptr; }
-    const char* GetBlockInstanceName(Vtx::IBlock*) override { return ""; }
-    Vtx::IKernelClock* GetKernelClock() override { return nullptr; }
-
-    bool HasSetting(const char*, const char*) override { return false; }
-    bool GetBoolSetting(const char*, const char*) override { return false; }
-    std::int64_t GetInt64Setting(const char*, const char*) override { return 0; }
 
     int datatypesRequested = 0;
     bool refuseCreation = false;
 
 private:
-    struct Entry {
-        std::unique_ptr<TestClass> objectClass;
-        DatatypeCreator datatype;
-        InitInfoCreator initInfo;
-    };
-
-    Entry& EntryFor(const char* catalogId, const char* classId) {
-        auto& catalog = catalogs_[catalogId];
-        if (!catalog) catalog = std::make_unique<TestClass>(catalogId, nullptr);
-        Entry& entry = entries_[{catalogId, classId}];
-        if (!entry.objectClass) entry.objectClass = std::make_unique<TestClass>(classId, catalog.get());
-        return entry;
+    TestCatalog& CatalogFor(const std::string& catalogId) {
+        auto* catalog = dynamic_cast<TestCatalog*>(FindCatalog(catalogId));
+        if (!catalog) {
+            auto added = std::make_shared<TestCatalog>(catalogId);
+            AddCatalog(added);
+            catalog = added.get();
+        }
+        return *catalog;
     }
-
-    std::map<std::string, std::unique_ptr<TestClass>> catalogs_;
-    std::map<std::pair<std::string, std::string>, Entry> entries_;
-    std::uint64_t nextObjectId_ = 1;
 };
 
 // Counts the live test datatypes, so that tests see what was released.
@@ -214,6 +185,20 @@ inline void RegisterTestDatatypes(TestKernel& kernel) {
     kernel.Register<NoFormDatatype>(kTestCatalog, NoFormDatatype::kClassId);
 }
 
+// Holds one reference to a test object of any type.
+template <class T>
+using Ref = Vtx::CSmartPtr<T, Vtx::CBlockFactory>;
+
+// The message of the logic exception the action raises.
+inline std::string LogicMessage(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (Vtx::ILogicException& e) {
+        return e.GetMessageText();
+    }
+    return "no exception";
+}
+
 // A heap binary form with the given payload, for feeding UnserializeBinary.
 inline Vtx::OwnedSerializeBuffer MakeBuffer(const std::vector<std::uint8_t>& payload) {
     Vtx::OwnedSerializeBuffer buffer(Vtx::AllocateSerializeBuffer(payload.size()));
@@ -225,12 +210,5 @@ inline std::vector<std::uint8_t> PayloadOf(const Vtx::ProducedBinary& form) {
     return form ? std::vector<std::uint8_t>(form.data(), form.data() + form.size()) : std::vector<std::uint8_t>();
 }
 
-} // namespace datatype_test
-
-namespace datatype_test {
-
-// Holds one reference to a test object of any type.
-template <class T>
-using Ref = Vtx::CSmartPtr<T, Vtx::CBlockFactory>;
 
 } // namespace datatype_test

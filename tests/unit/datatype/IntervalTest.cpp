@@ -8,7 +8,6 @@
 #include <cstring>
 #include <limits>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -91,19 +90,11 @@ protected:
 
 } // namespace
 
-TEST_F(Interval, NewIntervalIsZeroToOne) {
-    Ref<IInterval> interval = Make();
+TEST_F(Interval, BinaryFormIsLittleEndianBinary64) {
     Ref<IInterval> fresh(kernel.Create<IInterval>(kIntervalCatalogId, kIntervalClassId));
     EXPECT_EQ(Bits(fresh->GetLower()), Bits(0.0));
-    EXPECT_EQ(fresh->GetUpper(), 1.0);
-    EXPECT_EQ(TextOf(fresh.get()), "0,1");
-    EXPECT_EQ(fresh->GetTimestamp(), kUnsetTime);
-    EXPECT_EQ(fresh->GetInitInfo(), nullptr);
-    ProducedBinary form(fresh.get());
-    EXPECT_EQ(form.size(), 16u);
-}
+    EXPECT_EQ(TextOf(fresh.get()), "0,1");  // a new Interval is 0..1
 
-TEST_F(Interval, BinaryFormIsLittleEndianBinary64) {
     Ref<IInterval> interval = Make(1.0, -2.5);
     ProducedBinary form(interval.get());
     const auto* raw = reinterpret_cast<const std::uint8_t*>(form.get());
@@ -112,11 +103,9 @@ TEST_F(Interval, BinaryFormIsLittleEndianBinary64) {
     const std::vector<std::uint8_t> upper = LittleEndian(0xC004000000000000ull);  // -2.5
     expected.insert(expected.end(), upper.begin(), upper.end());
     EXPECT_EQ(PayloadOf(form), expected);
-
-    Ref<IInterval> loaded = Make();
-    EXPECT_TRUE(loaded->UnserializeBinary(form.get()));
-    EXPECT_EQ(loaded->GetLower(), 1.0);
-    EXPECT_EQ(loaded->GetUpper(), -2.5);
+    EXPECT_TRUE(fresh->UnserializeBinary(form.get()));
+    EXPECT_EQ(fresh->GetLower(), 1.0);
+    EXPECT_EQ(fresh->GetUpper(), -2.5);
 }
 
 TEST_F(Interval, BinaryRoundTripKeepsEveryBitPattern) {
@@ -157,8 +146,7 @@ TEST_F(Interval, TextFormIsTheSeventeenDigitText) {
     EXPECT_EQ(TextOf(Make(0.1, 2.5).get()), "0.10000000000000001,2.5");
     EXPECT_EQ(TextOf(Make(-1e300, 1e-5).get()), "-1.0000000000000001e+300,1.0000000000000001e-05");
     EXPECT_EQ(TextOf(Make(-0.0, 123456789012345678.0).get()), "-0,1.2345678901234568e+17");
-    // The same text as a stream at precision 17 and as %.17g, over random bit patterns
-    // (subnormals, infinities and NaN included).
+    // The same text as %.17g over random bit patterns (subnormals, infinities and NaN included).
     std::mt19937_64 random(20100);
     Ref<IInterval> interval = Make();
     for (int i = 0; i < 20000; ++i) {
@@ -168,10 +156,6 @@ TEST_F(Interval, TextFormIsTheSeventeenDigitText) {
         interval->SetUpper(upper);
         ASSERT_EQ(TextOf(interval.get()), Printf17(lower) + "," + Printf17(upper)) << i;
     }
-    std::ostringstream stream;
-    stream.precision(17);
-    stream << 0.1 << ',' << 1e22 << ',' << 5e-324;
-    EXPECT_EQ(TextOf(Make(0.1, 1e22).get()) + "," + Printf17(5e-324), stream.str());
 }
 
 TEST_F(Interval, TextRoundTripRestoresEveryFiniteBound) {
@@ -193,42 +177,33 @@ TEST_F(Interval, TextRoundTripRestoresEveryFiniteBound) {
     }
 }
 
-TEST_F(Interval, TextsWithTwoNumericFieldsLoad) {
-    Ref<IInterval> interval = Make();
-    EXPECT_EQ(Load(interval.get(), "1.5,2.5"), "true");
-    EXPECT_EQ(interval->GetLower(), 1.5);
-    EXPECT_EQ(interval->GetUpper(), 2.5);
-    EXPECT_EQ(Load(interval.get(), "-1e3,1E-3"), "true");
-    EXPECT_EQ(interval->GetLower(), -1000);
-    EXPECT_EQ(interval->GetUpper(), 0.001);
-    EXPECT_EQ(Load(interval.get(), "5,1"), "true");  // no order between the bounds
-    EXPECT_EQ(interval->GetLower(), 5);
-    EXPECT_EQ(interval->GetUpper(), 1);
-    EXPECT_EQ(Load(interval.get(), "+.5,7."), "true");
-    EXPECT_EQ(interval->GetLower(), 0.5);
-    EXPECT_EQ(interval->GetUpper(), 7);
-}
-
-TEST_F(Interval, TextsWithoutExactlyTwoFieldsChangeNothing) {
-    Ref<IInterval> interval = Make(3, 4);
-    for (const char* text : {"1,2,3", "1", "", ",,", "1,,2"}) {
-        EXPECT_EQ(Load(interval.get(), text), "false") << text;
-        EXPECT_EQ(interval->GetLower(), 3) << text;
-        EXPECT_EQ(interval->GetUpper(), 4) << text;
-    }
-    EXPECT_EQ(Load(interval.get(), nullptr), "false");
-}
-
-TEST_F(Interval, FieldsThatAreNotNumbersRaiseTheConversionFailure) {
-    Ref<IInterval> interval = Make(3, 4);
-    EXPECT_EQ(Load(interval.get(), ",1"), "bad cast");
-    EXPECT_EQ(interval->GetLower(), 3);
-    EXPECT_EQ(Load(interval.get(), "1,"), "bad cast");
-    EXPECT_EQ(interval->GetLower(), 1);  // the lower bound was already replaced
-    EXPECT_EQ(interval->GetUpper(), 4);
-    for (const char* text : {"1, 2", " 1,2", "1 ,2", "1,2 ", "1e,2", "1,2e+", "0x10,2", "1,two", "--1,2", "1.2.3,4",
-                             "1e400,0", ".,1", "e5,1"}) {
-        EXPECT_EQ(Load(interval.get(), text), "bad cast") << text;
+TEST_F(Interval, TextsLoadOnlyWithTwoNumericFields) {
+    const struct {
+        const char* text;
+        const char* result;
+        double lower, upper;  // after loading, from 3,4
+    } cases[] = {
+        {"1.5,2.5", "true", 1.5, 2.5},
+        {"-1e3,1E-3", "true", -1000, 0.001},
+        {"5,1", "true", 5, 1},  // no order between the bounds
+        {"+.5,7.", "true", 0.5, 7},
+        // Not exactly two fields: nothing changes.
+        {"1,2,3", "false", 3, 4}, {"1", "false", 3, 4}, {"", "false", 3, 4},
+        {",,", "false", 3, 4}, {"1,,2", "false", 3, 4}, {nullptr, "false", 3, 4},
+        // A field that is not a number raises the conversion failure; a good lower bound
+        // before a bad upper one is already replaced.
+        {",1", "bad cast", 3, 4}, {"1,", "bad cast", 1, 4}, {"1, 2", "bad cast", 1, 4},
+        {" 1,2", "bad cast", 3, 4}, {"1 ,2", "bad cast", 3, 4}, {"1,2 ", "bad cast", 1, 4},
+        {"1e,2", "bad cast", 3, 4}, {"1,2e+", "bad cast", 1, 4}, {"0x10,2", "bad cast", 3, 4},
+        {"1,two", "bad cast", 1, 4}, {"--1,2", "bad cast", 3, 4}, {"1.2.3,4", "bad cast", 3, 4},
+        {"1e400,0", "bad cast", 3, 4}, {".,1", "bad cast", 3, 4}, {"e5,1", "bad cast", 3, 4},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text ? c.text : "(null)");
+        Ref<IInterval> interval = Make(3, 4);
+        EXPECT_EQ(Load(interval.get(), c.text), c.result);
+        EXPECT_EQ(interval->GetLower(), c.lower);
+        EXPECT_EQ(interval->GetUpper(), c.upper);
     }
 }
 
@@ -282,40 +257,25 @@ TEST_F(Interval, CopyFromTakesTheBoundsOfAnotherIntervalOnly) {
     EXPECT_EQ(target->GetLower(), -4);
     EXPECT_EQ(target->GetUpper(), 9);
     EXPECT_EQ(target->GetTimestamp(), 55);
-}
 
-TEST_F(Interval, CopyFromAnythingElseIsACastFailure) {
-    Ref<IInterval> target = Make(1, 2);
+    // Null, another implementation of the interface and a 16-byte form of another class
+    // are cast failures that change nothing.
     Ref<IInterval> foreign(kernel.Create<IInterval>(kTestCatalog, "foreign_interval"));
     Ref<BinaryOnlyDatatype> sixteenBytes(kernel.Create<BinaryOnlyDatatype>(kTestCatalog, BinaryOnlyDatatype::kClassId));
     sixteenBytes->bytes.assign(16, 0);
-    for (ISerialize* source : std::vector<ISerialize*>{nullptr, foreign.get(), sixteenBytes.get()}) {
+    for (ISerialize* other : std::vector<ISerialize*>{nullptr, foreign.get(), sixteenBytes.get()}) {
         try {
-            target->CopyFrom(source);
+            target->CopyFrom(other);
             ADD_FAILURE() << "copied";
         } catch (ICastException& e) {
             EXPECT_STREQ(e.GetMessageText(), "Invalid type cast.\n");
         }
     }
-    EXPECT_EQ(target->GetLower(), 1);
-    EXPECT_EQ(target->GetUpper(), 2);
+    EXPECT_EQ(target->GetLower(), -4);
+    EXPECT_EQ(target->GetUpper(), 9);
     // The other way, the default CopyFrom of a binary-only class takes an Interval's form.
     sixteenBytes->CopyFrom(target.get());
     EXPECT_EQ(sixteenBytes->bytes, PayloadOf(ProducedBinary(target.get())));
-}
-
-TEST_F(Interval, SwapExchangesBoundsAndKeepsTimestamps) {
-    Ref<IInterval> a = Make(1, 2);
-    Ref<IInterval> b = Make(-0.0, std::numeric_limits<double>::infinity());
-    a->SetTimestamp(10);
-    b->SetTimestamp(20);
-    a->Swap(b.get());
-    EXPECT_EQ(Bits(a->GetLower()), Bits(-0.0));
-    EXPECT_EQ(a->GetUpper(), std::numeric_limits<double>::infinity());
-    EXPECT_EQ(b->GetLower(), 1);
-    EXPECT_EQ(b->GetUpper(), 2);
-    EXPECT_EQ(a->GetTimestamp(), 10);
-    EXPECT_EQ(b->GetTimestamp(), 20);
 }
 
 TEST_F(Interval, CreateFunctionsMakeTheTwoClasses) {
@@ -323,7 +283,7 @@ TEST_F(Interval, CreateFunctionsMakeTheTwoClasses) {
     Ref<IObject> object(CreateIntervalObject(&context));
     ASSERT_TRUE(object);
     EXPECT_NE(dynamic_cast<IInterval*>(object.get()), nullptr);
-    EXPECT_EQ(object->GetObjectClass(), kernel.ClassOf(kIntervalCatalogId, kIntervalClassId));
+    EXPECT_EQ(object->GetObjectClass(), context.objectClass);
 
     Ref<IDatatypeInitInfo> info(CreateIntervalInitInfoObject(&context));
     ASSERT_TRUE(info);

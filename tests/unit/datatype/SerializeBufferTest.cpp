@@ -56,14 +56,12 @@ TEST(SerializeBuffer, CloneCopiesSizeAndPayloadIntoANewBlock) {
     ASSERT_NE(copy, nullptr);
     EXPECT_NE(copy, original);
     EXPECT_EQ(Raw(copy), Raw(original));
-    SerializeBuffer* empty = AllocateSerializeBuffer(0);
-    SerializeBuffer* emptyCopy = CloneSerializeBuffer(empty);
-    ASSERT_NE(emptyCopy, nullptr);
-    EXPECT_EQ(GetSerializeBufferSize(emptyCopy), 0u);
-    for (SerializeBuffer* b : {original, copy, empty, emptyCopy}) FreeSerializeBuffer(b);
-}
-
-TEST(SerializeBuffer, PayloadsBeyondTheSizeWordAreRefused) {
+    for (SerializeBuffer* b : {original, copy}) FreeSerializeBuffer(b);
+    // An empty buffer clones; a payload beyond the size word is refused.
+    OwnedSerializeBuffer empty(AllocateSerializeBuffer(0));
+    OwnedSerializeBuffer emptyCopy(CloneSerializeBuffer(empty.get()));
+    ASSERT_TRUE(emptyCopy);
+    EXPECT_EQ(GetSerializeBufferSize(emptyCopy.get()), 0u);
     EXPECT_EQ(AllocateSerializeBuffer(kMaxSerializePayload + 1), nullptr);
     EXPECT_EQ(GetSerializeBufferSize(nullptr), 0u);
 }
@@ -83,23 +81,18 @@ TEST(HexText, EncodesLowerCaseHighDigitFirst) {
     EXPECT_EQ(Decoded(text), all);
 }
 
-TEST(HexText, DecodesEitherCaseAndTheBarePrefix) {
+TEST(HexText, DecodesEitherCaseOrFailsWithTheFirstFaultsMessage) {
     EXPECT_EQ(Decoded("0x01AB00"), (std::vector<std::uint8_t>{0x01, 0xab, 0x00}));
     EXPECT_EQ(Decoded("0xfFaA"), (std::vector<std::uint8_t>{0xff, 0xaa}));
     EXPECT_EQ(Decoded("0x"), std::vector<std::uint8_t>{});
-}
-
-TEST(HexText, MalformedTextsFailWithTheirOwnMessages) {
-    EXPECT_EQ(DecodeError("0x1"), "String should be pair size");
-    EXPECT_EQ(DecodeError("1"), "String should be pair size");
-    EXPECT_EQ(DecodeError(""), "String should start with 0x");
-    EXPECT_EQ(DecodeError("1x01"), "String should start with 0x");
-    EXPECT_EQ(DecodeError("0X01"), "String should start with 0x");
-    EXPECT_EQ(DecodeError("0x0g"), "Invalid hex digit 'g'");
-    EXPECT_EQ(DecodeError("0x 1"), "Invalid hex digit ' '");
-    // The first bad character in reading order is the one named.
-    EXPECT_EQ(DecodeError("0x01zq"), "Invalid hex digit 'z'");
-    EXPECT_EQ(DecodeError("0x0x"), "Invalid hex digit 'x'");
+    const std::pair<const char*, const char*> faults[] = {
+        {"0x1", "String should be pair size"},     {"1", "String should be pair size"},
+        {"", "String should start with 0x"},       {"1x01", "String should start with 0x"},
+        {"0X01", "String should start with 0x"},   {"0x0g", "Invalid hex digit 'g'"},
+        {"0x 1", "Invalid hex digit ' '"},         {"0x01zq", "Invalid hex digit 'z'"},
+        {"0x0x", "Invalid hex digit 'x'"},
+    };
+    for (const auto& [text, message] : faults) EXPECT_EQ(DecodeError(text), message) << text;
 }
 
 TEST(HexTextConcurrency, FirstEncodingsFromSeveralThreadsAgree) {
