@@ -7,9 +7,12 @@
 #include <thread>
 #include <vector>
 
+#include "host/BlockSignature.h"
 #include "host/EventSinkRegistry.h"
+#include "host/KernelServices.h"
 #include "platform/ThreadMessages.h"
 #include "sdk/events/EventSinks.h"
+#include "vtx/EventSource.h"
 
 using namespace Vtx;
 using vtxhost::CEventSinkRegistry;
@@ -40,40 +43,59 @@ public:
     }
 };
 
-class TopologySink : public CMsgPatchTopologyChangedEventSinkImpl {
-public:
-    std::vector<EventValue> patches;
-    void Handle(EventValue patch) override { patches.push_back(patch); }
+struct TestSource : IEventSource {
+    void SetEventDispatcher(IMessageDispatcher*) override {}
+    IMessageDispatcher* GetEventDispatcher() override { return nullptr; }
+    const IMessageDispatcher* GetEventDispatcher() const override { return nullptr; }
 };
 
-TEST(EventSinkRegistry, AttachedSinksGetTheirNotificationsOnTheirOwnThread) {
-    CEventSinkRegistry registry;
+class SignatureSink : public CMsgBlockSignatureChangedEventSinkImpl {
+public:
+    std::vector<IBlockSignature*> signatures;
+    void Handle(EventValue, ulx::I_ReferenceCountedClass* signature) override {
+        signatures.push_back(interface_cast<IBlockSignature>(signature));
+    }
+};
+
+// Sinks attached to the host dispatcher's registry get the reports blocks send on any
+// thread, on their own thread.
+TEST(EventSinkRegistry, BlocksReportsReachSinksAttachedToTheHostDispatcher) {
+    vtxhost::CKernelServices kernel;
+    CEventSinkRegistry& sinks = kernel.Dispatcher().EventSinks();
     QueuedMessageSink messages;
-    TopologySink topology;
+    SignatureSink signatures;
     messages.Attach();
-    topology.Attach();
-    registry.Attach(static_cast<IEventDispatcher::IMessageCallback*>(&messages));
-    registry.Attach(static_cast<IEventDispatcher::IPatchTopologyChangedCallback*>(&topology));
-    EXPECT_EQ(registry.GetAttachedCount(), 2u);
+    signatures.Attach();
+    sinks.Attach(static_cast<IEventDispatcher::IMessageCallback*>(&messages));
+    sinks.Attach(static_cast<IEventDispatcher::IBlockSignatureChangedCallback*>(&signatures));
 
+    TestSource source;
+    auto* signature = new vtxhost::CBlockSignatureImpl(&kernel, nullptr);
+    signature->AddRef();
     std::thread([&] {
-        registry.NotifyMessage(5, 3, "error in method");
-        registry.NotifyPatchTopologyChanged(42);
-        registry.NotifyDocumentSizeChanged(1);  // nobody listens: nothing happens
+        IMessageDispatcher* dispatcher = kernel.GetMessageDispatcher();
+        dispatcher->SendMessage(&source, kMessageErrorInMethod, std::string(600, 'x').c_str());
+        dispatcher->NotifySignatureChanged(&source, signature);
     }).join();
+    EXPECT_EQ(signature->ReferenceCount(), 2);  // held by the queued call
     EXPECT_TRUE(messages.handled.empty());
-    platform::RunMessageLoopTurn();
-    EXPECT_EQ(messages.handled, (std::vector<std::string>{"5:3:error in method"}));
-    EXPECT_EQ(messages.threads, std::vector<platform::DWORD>{platform::GetCurrentThreadId()});
-    EXPECT_EQ(topology.patches, std::vector<EventValue>{42});
 
-    registry.Detach(static_cast<IEventDispatcher::IMessageCallback*>(&messages));
-    registry.NotifyMessage(5, 3, "after detach");
+    platform::RunMessageLoopTurn();
+    const std::string sourceId = std::to_string(reinterpret_cast<EventValue>(&source));
+    EXPECT_EQ(messages.handled, std::vector<std::string>{sourceId + ":3:" + std::string(kMaxDispatcherMessageLength, 'x')});
+    EXPECT_EQ(messages.threads, std::vector<platform::DWORD>{platform::GetCurrentThreadId()});
+    EXPECT_EQ(signatures.signatures, std::vector<IBlockSignature*>{signature});
+    EXPECT_EQ(signature->ReferenceCount(), 1);
+    EXPECT_EQ(kernel.Dispatcher().Messages().size(), 1u);  // the dispatcher's own record stays
+
+    sinks.Detach(static_cast<IEventDispatcher::IMessageCallback*>(&messages));
+    sinks.Detach(static_cast<IEventDispatcher::IBlockSignatureChangedCallback*>(&signatures));
+    EXPECT_EQ(sinks.GetAttachedCount(), 0u);
+    kernel.GetMessageDispatcher()->SendMessage(&source, 2, "unheard");
     EXPECT_EQ(messages.handled.size(), 1u);
-    registry.Detach(static_cast<IEventDispatcher::IPatchTopologyChangedCallback*>(&topology));
-    EXPECT_EQ(registry.GetAttachedCount(), 0u);
     messages.Detach();
-    topology.Detach();
+    signatures.Detach();
+    signature->Release();
 }
 
 TEST(EventSinkRegistry, CallbacksRunInAttachOrderAndEachDetachRemovesOneAttachment) {
