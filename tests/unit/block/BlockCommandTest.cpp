@@ -133,21 +133,19 @@ TEST_F(BlockCommand, EachLayoutActionReachesItsDrawingOperation) {
     EXPECT_TRUE(Messages().empty());
 }
 
-TEST_F(BlockCommand, ActionElevenAndUnknownActionsCallNothing) {
-    DrawingBlock* block = MakeDrawingBlock();
+TEST_F(BlockCommand, UnknownActionsCallNothingAndBaseDefaultsFailAsKindTwoMessages) {
+    DrawingBlock* drawing = MakeDrawingBlock();
     for (int action : {11, 15, -1, 1000}) {
         LayoutAction command(action);
-        EXPECT_FALSE(block->ExecuteCommand(&command)) << action;
+        EXPECT_FALSE(drawing->ExecuteCommand(&command)) << action;
     }
     LayoutAction otherKind(0);
     otherKind.kind = 3;
-    EXPECT_FALSE(block->ExecuteCommand(&otherKind));
-    EXPECT_FALSE(block->ExecuteCommand(nullptr));
-    EXPECT_TRUE(block->trail.empty());
+    EXPECT_FALSE(drawing->ExecuteCommand(&otherKind));
+    EXPECT_FALSE(drawing->ExecuteCommand(nullptr));
+    EXPECT_TRUE(drawing->trail.empty());
     EXPECT_TRUE(Messages().empty());
-}
 
-TEST_F(BlockCommand, BaseDefaultsAndWrongInterfacesFailAsKindTwoMessages) {
     ProbeBlock* block = MakeBlock();
     LayoutAction create(2);
     EXPECT_FALSE(block->AsBlock()->ExecuteCommand(&create));

@@ -1,4 +1,5 @@
 #include <string>
+#include <vector>
 
 #include "ProbeBlock.h"
 #include "vtx/Domain.h"
@@ -19,29 +20,10 @@ protected:
     }
 };
 
-TEST_F(BlockDeclaration, ADescriptionFromAnIdGivesTheDefaultPermissionsNoDomainAndNoLayout) {
-    IParameterPinSignature* p = nullptr;
-    ProbeBlock* block = Declaring([&](ProbeBlock& b) { p = b.AddParameter(pin_description("plain").set_type("kernel", "int")); });
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p, block->GetSignature()->FindParameter("plain"));
-    EXPECT_TRUE(p->GetPersistent());
-    EXPECT_TRUE(p->GetChangeableAtDesignTime());
-    EXPECT_TRUE(p->GetChangeableAtRunTime());
-    EXPECT_TRUE(p->GetInitInfoChangeableAtDesignTime());
-    EXPECT_FALSE(p->GetInitInfoChangeableAtRunTime());
-    EXPECT_EQ(p->GetModeWord(), 0u);
-    EXPECT_EQ(p->GetCreationWord(), 0u);
-    EXPECT_EQ(p->GetDomain(), nullptr);
-    EXPECT_STREQ(p->GetDomainClassId(), "");
-    EXPECT_EQ(block->GetLayout()->GetDatatypeLayout("plain"), nullptr);
-    EXPECT_FALSE(block->GetLayout()->IsParameterShown("plain"));
-    EXPECT_TRUE(block->GetValueChangedListeners().empty());
-    EXPECT_TRUE(block->GetValueChangingListeners().empty());
-}
-
-TEST_F(BlockDeclaration, EveryParameterFieldReachesTheHost) {
-    IParameterPinSignature* p = nullptr;
+TEST_F(BlockDeclaration, DescriptionFieldsAndTheirDefaultsReachTheHost) {
+    IParameterPinSignature *plain = nullptr, *p = nullptr;
     ProbeBlock* block = Declaring([&](ProbeBlock& b) {
+        plain = b.AddParameter(pin_description("plain").set_type("kernel", "int"));
         p = b.AddParameter(pin_description("rate")
                                .set_name("Rate")
                                .set_description("Samples per second")
@@ -58,18 +40,44 @@ TEST_F(BlockDeclaration, EveryParameterFieldReachesTheHost) {
                                .add_value_changed([](IDatatype*, IDatatype*) {})
                                .add_value_changing([](IDatatype*, IDatatype*) { return true; }));
     });
+    ASSERT_EQ(plain, block->GetSignature()->FindParameter("plain"));
+    auto flags = [](IParameterPinSignature* q) {
+        return std::vector<bool>{q->GetPersistent(), q->GetChangeableAtDesignTime(), q->GetChangeableAtRunTime(),
+                                 q->GetInitInfoChangeableAtDesignTime(), q->GetInitInfoChangeableAtRunTime()};
+    };
+    EXPECT_EQ(flags(plain), (std::vector<bool>{true, true, true, true, false}));
+    EXPECT_EQ(flags(p), (std::vector<bool>{false, false, false, false, true}));
+    EXPECT_EQ(plain->GetModeWord() + plain->GetCreationWord(), 0u);
+    EXPECT_EQ(p->GetModeWord(), 9u);
+    EXPECT_EQ(p->GetCreationWord(), 5u);
     EXPECT_STREQ(p->GetName(), "Rate");
     EXPECT_STREQ(p->GetDescription(), "Samples per second");
-    EXPECT_STREQ(p->GetTypeClassId(), "double");
-    EXPECT_EQ(p->GetCreationWord(), 5u);
-    EXPECT_FALSE(p->GetPersistent() || p->GetChangeableAtDesignTime() || p->GetChangeableAtRunTime() ||
-                 p->GetInitInfoChangeableAtDesignTime());
-    EXPECT_TRUE(p->GetInitInfoChangeableAtRunTime());
-    EXPECT_EQ(p->GetModeWord(), 9u);
+    EXPECT_EQ(plain->GetDomain(), nullptr);
+    EXPECT_STREQ(plain->GetDomainClassId(), "");
+    EXPECT_EQ(block->GetLayout()->GetDatatypeLayout("plain"), nullptr);
+    EXPECT_FALSE(block->GetLayout()->IsParameterShown("plain"));
     EXPECT_TRUE(block->GetLayout()->IsParameterShown("rate"));
-    ASSERT_EQ(block->GetValueChangedListeners().count(p), 1u);
+    // Only the parameter with listeners has entries, one per listener.
+    ASSERT_EQ(block->GetValueChangedListeners().size(), 1u);
     EXPECT_EQ(block->GetValueChangedListeners().at(p).size(), 2u);
     EXPECT_EQ(block->GetValueChangingListeners().at(p).size(), 1u);
+}
+
+TEST(PinDescription, ACopyOwnsItsAttachments) {
+    pin_description original("x");
+    original.set_int_minimum(0, true).add_combo_item("a");
+    pin_description copy(original);
+    copy.set_int_minimum(5, false).add_combo_item("b");
+    EXPECT_EQ(original.get_int_domain()->minimum, 0);
+    EXPECT_EQ(original.get_int_domain()->minimum_kind, bound_set_with_flag);
+    EXPECT_EQ(original.get_combo_layout()->items.size(), 1u);
+    EXPECT_EQ(copy.get_int_domain()->minimum, 5);
+    EXPECT_EQ(copy.get_combo_layout()->items.size(), 2u);
+    pin_description assigned("y");
+    assigned = copy;
+    EXPECT_EQ(assigned.id(), "x");
+    EXPECT_NE(assigned.get_combo_layout(), copy.get_combo_layout());
+    EXPECT_EQ(assigned.get_combo_layout()->items, copy.get_combo_layout()->items);
 }
 
 TEST_F(BlockDeclaration, BoundsReachTheDomainWithTheHostKinds) {
@@ -155,7 +163,8 @@ TEST_F(BlockDeclaration, PinsCarryTheirFieldsAndRequiredInterfacesInOrder) {
                                   .add_required_interface("kernel", "string_pair")
                                   .set_input_flag2(true));
         b.AddOutputPin(pin_description("output").set_type("kernel", "generic_datatype").set_output_text("tag").set_follows_input("input"));
-        b.AddInputPin(pin_description("level").set_type("kernel", "int").set_input_flags(false));
+        // Adding a required interface without attaching the list keeps the type.
+        b.AddInputPin(pin_description("level").set_type("kernel", "int").add_required_interface("kernel", "string_pair").set_input_flags(false));
     });
     ASSERT_NE(input, nullptr);
     EXPECT_EQ(input, block->GetSignature()->FindInputPin("input"));
@@ -170,7 +179,8 @@ TEST_F(BlockDeclaration, PinsCarryTheirFieldsAndRequiredInterfacesInOrder) {
     EXPECT_STREQ(output->GetTypeSourcePinId(), "input");
     IInputPin* level = block->GetSignature()->FindInputPin("level");
     EXPECT_FALSE(level->GetInputFlag(0) || level->GetInputFlag(1) || level->GetInputFlag(2));
-    EXPECT_EQ(level->GetRequiredInterfaces()->GetCount(), 0);
+    EXPECT_STREQ(level->GetTypeClassId(), "int");
+    EXPECT_EQ(level->GetRequiredInterfaces()->GetCount(), 1);
 }
 
 TEST_F(BlockDeclaration, ValueLookUpsConvertOrRaiseACastException) {

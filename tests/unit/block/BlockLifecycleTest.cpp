@@ -210,30 +210,31 @@ TEST_F(BlockLifecycle, UnnamedBlockIsReportedByCatalogAndClassOnlyForUnhandledEx
                                 "exception message is x\n");
 }
 
-TEST_F(BlockLifecycle, ExtensionsAreAbsentAndOptionDefaultsHold) {
+TEST_F(BlockLifecycle, UnnamedBlockOfAClassIsReportedAsCatalogColonColonClass) {
+    IObjectClass* blockClass =
+        services.MakeCreationContext(vtxhost::ObjectKind::Block, "Brennick2010", "Vector").objectClass;
+    ProbeBlock* block = MakeBlock("", blockClass);
+    EXPECT_EQ(static_cast<IObjectClass*>(block->AsBlock()->GetBlockClass()), blockClass);
+    EXPECT_EQ(MakeBlock("y")->AsBlock()->GetBlockClass(), nullptr);
+    block->onCheck = [] { throw CLogicExceptionImpl(Messages::kNullDatatype); };
+    EXPECT_FALSE(block->AsBlock()->Check());
+    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Messages()[0].text, "Block Brennick2010::Vector: unhandled exception of type Vtx::IException in method "
+                                  "Check; exception message is Null pointer to datatype.\n\n");
+    // A class object that is not a block class is refused when the block is made.
+    IObjectClass* datatypeClass =
+        services.MakeCreationContext(vtxhost::ObjectKind::Datatype, "Brennick2010", "Vector").objectClass;
+    EXPECT_THROW(MakeBlock("x", datatypeClass), ICastException);
+}
+
+TEST_F(BlockLifecycle, DrawingWindowsAreNotProvidedAndAnotherDispatcherMayBeSet) {
     ProbeBlock* block = MakeBlock();
     IBlock* b = block->AsBlock();
-    EXPECT_EQ(b->GetExtensionA(), nullptr);
-    EXPECT_EQ(b->GetExtensionB(), nullptr);
-    EXPECT_NE(b->GetRunTimeContext(), nullptr);
-    EXPECT_NE(b->GetSignature(), nullptr);
-    EXPECT_NE(b->GetLayout(), nullptr);
     EXPECT_EQ(b->GetEventDispatcher(), services.GetMessageDispatcher());
-    EXPECT_FALSE(b->GetOptionFlag0());
-    EXPECT_TRUE(b->GetOptionFlag1());
-    EXPECT_FALSE(b->HasOwnerDrawnArea());
-    EXPECT_FALSE(b->GetOptionFlag3());
-    EXPECT_FALSE(b->GetOptionFlag4());
-    EXPECT_FALSE(b->GetOptionFlag5());
-    EXPECT_FALSE(b->GetOptionFlag6());
-    EXPECT_TRUE(b->GetOptionFlag7());
-    EXPECT_EQ(b->GetDrawingValue1(), 0);
-    EXPECT_EQ(b->GetDrawingValue2(), 0);
     BlockSize size{5, 6};
     EXPECT_EQ(b->GetOwnerDrawnSize(&size), &size);
     EXPECT_EQ(size.cx, 0);
     EXPECT_EQ(size.cy, 0);
-    EXPECT_TRUE(b->OnBackgroundChanged(nullptr));
     for (auto call : {+[](IBlock* x) { x->CreateOwnerDrawnWindow(nullptr); },
                       +[](IBlock* x) { x->DestroyOwnerDrawnWindow(); },
                       +[](IBlock* x) { x->CreatePropertyWindow(nullptr); },
@@ -245,7 +246,7 @@ TEST_F(BlockLifecycle, ExtensionsAreAbsentAndOptionDefaultsHold) {
             EXPECT_STREQ(e.GetMessageText(), "Method has not been overriden inderived classes.\n");
         }
     }
-    // Another dispatcher may be set; the event-source views agree.
+    // The event-source views agree on the dispatcher set, and messages go there.
     vtxhost::CMessageDispatcher other;
     b->SetEventDispatcher(&other);
     EXPECT_EQ(static_cast<const IEventSource*>(b)->GetEventDispatcher(), &other);
@@ -254,70 +255,6 @@ TEST_F(BlockLifecycle, ExtensionsAreAbsentAndOptionDefaultsHold) {
     EXPECT_EQ(other.Messages().size(), 1u);
     EXPECT_TRUE(Messages().empty());
     b->SetEventDispatcher(services.GetMessageDispatcher());
-}
-
-} // namespace
-
-namespace {
-
-// A block class object as a host hands it over: a class id and a catalog.
-template <class I>
-struct NamedClass : I {
-    explicit NamedClass(const char* id, IObjectClass* catalog = nullptr) : id_(id), catalog_(catalog) {}
-    std::int32_t Destroy() override { return 0; }
-    std::int32_t AddRef() override { return 1; }
-    std::int32_t Release() override { return 1; }
-    const char* GetClassId() override { return id_; }
-    const char* GetText1() override { return ""; }
-    const char* GetText2() override { return ""; }
-    const char* GetText3() override { return ""; }
-    const char* GetText4() override { return ""; }
-    BitmapHandle GetBitmap() override { return nullptr; }
-    IObjectClass* GetCatalog() override { return catalog_ ? catalog_ : this; }
-    const char* id_;
-    IObjectClass* catalog_;
-};
-
-struct TestBlockClass : NamedClass<IBlockClass> {
-    using NamedClass::NamedClass;
-    IObjectClassCollection<IObjectClass>* GetObjectClasses() override { return nullptr; }
-    std::uint32_t GetWord1() override { return 0; }
-    std::uint32_t GetWord2() override { return 0; }
-    IObjectClassCollection<ICategoryItemReference>* GetCategories() override { return nullptr; }
-    void SetText1(const char*) override {}
-    void SetText2(const char*) override {}
-    void SetText3(const char*) override {}
-    void SetText4(const char*) override {}
-    void SetBitmap(BitmapHandle) override {}
-    void SetKeyedText1(const char*, const char*) override {}
-    const char* GetKeyedText1(const char*) override { return nullptr; }
-    void SetKeyedText2(const char*, const char*) override {}
-    const char* GetKeyedText2(const char*) override { return nullptr; }
-    void SetKeyedText3(const char*, const char*) override {}
-    const char* GetKeyedText3(const char*) override { return nullptr; }
-    void SetKeyedText4(const char*, const char*) override {}
-    const char* GetKeyedText4(const char*) override { return nullptr; }
-    void SetKeyedText5(const char*, const char*) override {}
-    const char* GetKeyedText5(const char*) override { return nullptr; }
-    void SetKeyedText6(const char*, const char*) override {}
-    const char* GetKeyedText6(const char*) override { return nullptr; }
-};
-
-TEST_F(BlockLifecycle, UnnamedBlockOfAClassIsReportedAsCatalogColonColonClass) {
-    NamedClass<IObjectClass> catalog("Brennick2010");
-    TestBlockClass blockClass("Vector", &catalog);
-    ProbeBlock* block = MakeBlock("", &blockClass);
-    EXPECT_EQ(block->GetObjectClass(), &blockClass);
-    EXPECT_EQ(block->AsBlock()->GetBlockClass(), &blockClass);
-    EXPECT_EQ(MakeBlock("y")->AsBlock()->GetBlockClass(), nullptr);
-    block->onCheck = [] { throw CLogicExceptionImpl(Messages::kNullDatatype); };
-    EXPECT_FALSE(block->AsBlock()->Check());
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].text, "Block Brennick2010::Vector: unhandled exception of type Vtx::IException in method "
-                                  "Check; exception message is Null pointer to datatype.\n\n");
-    // A class object that is not a block class is refused when the block is made.
-    NamedClass<IObjectClass> notABlockClass("Vector", &catalog);
-    EXPECT_THROW(MakeBlock("x", &notABlockClass), ICastException);
 }
 
 } // namespace

@@ -10,6 +10,7 @@
 
 #include "host/KernelServices.h"
 #include "sdk/block/BlockImplBase.h"
+#include "sdk/object/SmartPtr.h"
 #include "vtx/KernelDatatypes.h"
 
 namespace blocktest {
@@ -119,7 +120,6 @@ protected:
     T* Make(const char* classId) {
         IDatatype* datatype = services.CreateDatatype("kernel", classId);
         EXPECT_NE(datatype, nullptr) << classId;
-        datatype->AddRef();
         held_.emplace_back(datatype);
         return interface_cast<T>(datatype);
     }
@@ -139,16 +139,8 @@ protected:
     vtxhost::CKernelServices services;
 
 private:
-    struct Held {
-        explicit Held(IDatatype* d) : datatype(d) {}
-        Held(Held&& other) noexcept : datatype(other.datatype) { other.datatype = nullptr; }
-        ~Held() {
-            if (datatype) datatype->Release();
-        }
-        IDatatype* datatype;
-    };
     std::vector<ProbeBlock*> blocks_;
-    std::vector<Held> held_;
+    std::vector<CSmartPtr<IDatatype, CBlockFactory>> held_;
     std::uint64_t nextId_ = 1000;
 };
 
