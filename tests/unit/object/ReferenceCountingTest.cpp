@@ -20,7 +20,7 @@ struct Probe : ulx::default_destroy<ulx::default_delete<ulx::reference_counted_c
 };
 int Probe::live = 0;
 
-TEST(ReferenceCounting, CountStartsAtZeroAndLastReleaseDeletes) {
+TEST(ReferenceCounting, CountStartsAtZeroAndLastReleaseOrDestroyDeletes) {
     auto* probe = new Probe;
     EXPECT_EQ(probe->ReferenceCount(), 0);
     EXPECT_EQ(probe->AddRef(), 1);
@@ -29,10 +29,9 @@ TEST(ReferenceCounting, CountStartsAtZeroAndLastReleaseDeletes) {
     EXPECT_EQ(Probe::live, 1);
     EXPECT_EQ(probe->Release(), 0);
     EXPECT_EQ(Probe::live, 0);
-}
 
-TEST(ReferenceCounting, DestroyDeletesWhateverTheCount) {
-    auto* probe = new Probe;
+    // Destroy deletes whatever the count.
+    probe = new Probe;
     probe->AddRef();
     probe->AddRef();
     EXPECT_EQ(probe->Destroy(), 0);

@@ -1,35 +1,22 @@
 #pragma once
-// The least kernel that objects made through a module signature need: it counts the objects
-// constructed (each reads the abort timeout setting once) and destroyed through it, and
-// offers nothing else.
+// The host's kernel services, counting the objects constructed through them (each object
+// base reads the abort timeout once) and the objects destroyed through them.
 #include <cstdint>
+#include <string>
 
-#include "vtx/KernelServices.h"
-#include "vtx/Object.h"
+#include "host/KernelServices.h"
 
-struct CountingKernel : Vtx::IKernelServices, Vtx::IKernelSettings {
+struct CountingKernel : vtxhost::CKernelServices {
     int constructed = 0;
     int destroyed = 0;
 
     std::int32_t DestroyObject(Vtx::IObject* object) override {
         ++destroyed;
-        object->DeleteInstance();
-        return 0;
+        return CKernelServices::DestroyObject(object);
     }
-    Vtx::IDatatype* CreateDatatype(const char*, const char*) override { return nullptr; }
-    Vtx::IDatatypeInitInfo* CreateDatatypeInitInfo(const char*, const char*) override { return nullptr; }
-    Vtx::IBlockSignature* CreateBlockSignature(Vtx::IBlock*) override { return nullptr; }
-    Vtx::IBlockLayout* CreateBlockLayout(Vtx::IBlock*) override { return nullptr; }
-    Vtx::IRunTimeContext* CreateRunTimeContext(Vtx::IBlock*) override { return nullptr; }
-    Vtx::IMessageDispatcher* GetMessageDispatcher() override { return nullptr; }
-    Vtx::IDiagnosticLog* GetDiagnosticLog() override { return nullptr; }
-    const char* GetBlockInstanceName(Vtx::IBlock*) override { return ""; }
-    Vtx::IKernelClock* GetKernelClock() override { return nullptr; }
-    bool HasSetting(const char*, const char*) override { return true; }
-    bool GetBoolSetting(const char*, const char*) override { return false; }
-    std::int64_t GetInt64Setting(const char*, const char*) override {
-        ++constructed;
-        return 0;
+    std::int64_t GetInt64Setting(const char* section, const char* name) override {
+        if (std::string(section) == "kernel" && std::string(name) == "abort_timeout") ++constructed;
+        return CKernelServices::GetInt64Setting(section, name);
     }
 
     Vtx::OBJECT_CREATIONCTX Context(std::uint16_t languageId, std::uint64_t objectId = 7) {
