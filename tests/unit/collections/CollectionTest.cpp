@@ -15,6 +15,7 @@ using CollectionTesting::FakeObjectClass;
 namespace {
 
 const char* const kEmptyRange = "Error while accessing a collection.\nValid range index is [0--1]\nRequired index is 0.\n";
+const char* const kRange = "Error while accessing a collection.\nValid range index is [0-2]\nRequired index is ";
 
 template <class F>
 std::string CollectionErrorOf(F&& call) {
@@ -57,82 +58,60 @@ protected:
     std::vector<FakeObjectClass*> held;
 };
 
-TEST_F(ObjectClassCollection, HasClassIdHitLetsGetIndexAnswerWithOneComparison) {
+TEST_F(ObjectClassCollection, TheCursorMovesOnHitsAndSpeedsUpTheNextLookUp) {
     AddAll({"a", "b", "c", "d", "e"});
     ASSERT_TRUE(collection->HasClassId("d"));
     counters.classIdCalls = 0;
     EXPECT_EQ(collection->GetIndex("d"), 3);
     EXPECT_EQ(counters.classIdCalls, 1);
+    EXPECT_EQ(collection->GetItemByClassId("d"), held[3]);
+    EXPECT_EQ(counters.classIdCalls, 2);
 
     // Another identifier: the cursor is tried, then every other index; the cursor stays.
     counters.classIdCalls = 0;
     EXPECT_EQ(collection->GetIndex("e"), 4);
     EXPECT_EQ(counters.classIdCalls, 5);
     EXPECT_EQ(collection->GetCursor(), 3);
-
-    counters.classIdCalls = 0;
-    EXPECT_EQ(collection->GetItemByClassId("d"), held[3]);
-    EXPECT_EQ(counters.classIdCalls, 1);
-}
-
-TEST_F(ObjectClassCollection, CursorMovesOnlyOnHits) {
-    auto items = AddAll({"a", "b", "c"});
-    EXPECT_TRUE(collection->Contains(items[2]));
-    EXPECT_EQ(collection->GetCursor(), 2);
+    // Misses leave it where it was; hits through Contains move it.
     EXPECT_FALSE(collection->HasClassId("missing"));
     EXPECT_FALSE(collection->Contains(Held("x")));
-    EXPECT_EQ(collection->GetCursor(), 2);
-    EXPECT_TRUE(collection->HasClassId("b"));
+    EXPECT_EQ(collection->GetCursor(), 3);
+    EXPECT_TRUE(collection->Contains(held[1]));
     EXPECT_EQ(collection->GetCursor(), 1);
-}
 
-TEST_F(ObjectClassCollection, CursorIsClampedToTheList) {
-    AddAll({"a", "b", "c"});
+    // Clamped to the list, and a cursor left past the end by removals still finds the item.
     EXPECT_EQ(collection->SetCursor(10), 10);
-    EXPECT_EQ(collection->GetCursor(), 2);
+    EXPECT_EQ(collection->GetCursor(), 4);
     collection->SetCursor(-4);
     EXPECT_EQ(collection->GetCursor(), 0);
-    // A cursor left past the end by removals still finds the item.
-    collection->SetCursor(2);
-    collection->RemoveAt(2);
-    collection->RemoveAt(1);
+    collection->SetCursor(4);
+    collection->RemoveAt(4);
+    collection->RemoveAt(3);
     EXPECT_EQ(collection->GetIndex("a"), 0);
 }
 
-TEST_F(ObjectClassCollection, EmptyCollectionLookUpsFailWithTheRangeError) {
+TEST_F(ObjectClassCollection, FailedLookUpsNameTheRangeTheIdentifierOrThePointer) {
     FakeObjectClass* stranger = Held("a");
     EXPECT_EQ(CollectionErrorOf([&] { collection->GetIndex("a"); }), kEmptyRange);
     EXPECT_EQ(CollectionErrorOf([&] { collection->GetItemByClassId("a"); }), kEmptyRange);
     EXPECT_EQ(CollectionErrorOf([&] { collection->Remove(stranger); }), kEmptyRange);
-    EXPECT_EQ(CollectionErrorOf([&] { collection->GetAt(0); }), kEmptyRange);
+    EXPECT_EQ(CollectionErrorOf([&] { collection->SetAt(0, stranger); }), kEmptyRange);
     EXPECT_FALSE(collection->HasClassId("a"));
-    EXPECT_EQ(stranger->ReferenceCount(), 1);
-}
+    EXPECT_THROW(collection->Add(nullptr), IMemoryException);
+    EXPECT_EQ(collection->GetCount(), 0);
 
-TEST_F(ObjectClassCollection, BadIndexNamesTheValidRangeAndTheIndex) {
     AddAll({"a", "b", "c"});
-    EXPECT_EQ(CollectionErrorOf([&] { collection->GetItem(3); }),
-              "Error while accessing a collection.\nValid range index is [0-2]\nRequired index is 3.\n");
-    EXPECT_EQ(CollectionErrorOf([&] { collection->GetAt(-1); }),
-              "Error while accessing a collection.\nValid range index is [0-2]\nRequired index is -1.\n");
-    EXPECT_EQ(CollectionErrorOf([&] { collection->RemoveAt(7); }),
-              "Error while accessing a collection.\nValid range index is [0-2]\nRequired index is 7.\n");
+    EXPECT_EQ(CollectionErrorOf([&] { collection->GetItem(3); }), kRange + std::string("3.\n"));
+    EXPECT_EQ(CollectionErrorOf([&] { collection->GetAt(-1); }), kRange + std::string("-1.\n"));
+    EXPECT_EQ(CollectionErrorOf([&] { collection->RemoveAt(7); }), kRange + std::string("7.\n"));
+    const std::string notFound = "The item specified was not found in the collection.\n";
+    EXPECT_EQ(CollectionErrorOf([&] { collection->GetIndex("Missing"); }),
+              notFound + "Class identifier (ClassID) of the searched item was \"Missing\".\n");
+    const std::string pointerError = CollectionErrorOf([&] { collection->Remove(stranger); });
+    EXPECT_EQ(pointerError.rfind(notFound + "Pointer to the searched item was 0x", 0), 0u) << pointerError;
     EXPECT_EQ(collection->CheckIndex(2), 3);
     EXPECT_EQ(collection->GetCount(), 3);
-}
-
-TEST_F(ObjectClassCollection, MissingItemsNameTheIdentifierOrThePointer) {
-    AddAll({"a"});
-    EXPECT_EQ(CollectionErrorOf([&] { collection->GetIndex("Missing"); }),
-              "The item specified was not found in the collection.\n"
-              "Class identifier (ClassID) of the searched item was \"Missing\".\n");
-    const std::string pointerError = CollectionErrorOf([&] { collection->Remove(Held("a")); });
-    EXPECT_EQ(pointerError.rfind("The item specified was not found in the collection.\n"
-                                 "Pointer to the searched item was 0x",
-                                 0),
-              0u)
-        << pointerError;
-    EXPECT_EQ(collection->GetCount(), 1);
+    EXPECT_EQ(stranger->ReferenceCount(), 1);  // refused changes take no reference
 }
 
 TEST_F(ObjectClassCollection, IdentifiersMatchExactlyAndMissingIdsMatchOnlyTheEmptyText) {
@@ -207,18 +186,6 @@ TEST_F(ObjectClassCollection, ReferencesAreHeldAndReleasedByEveryChange) {
     collection = new CObjectClassObjectCollectionImpl;
     collection->AddRef();
     EXPECT_EQ(counters.deleted, 4);
-    EXPECT_EQ(a->ReferenceCount(), 1);
-}
-
-TEST_F(ObjectClassCollection, RefusedChangesTakeNoReference) {
-    FakeObjectClass* a = Held("a");
-    try {
-        collection->Add(nullptr);
-        ADD_FAILURE() << "a null item was added";
-    } catch (IMemoryException&) {
-    }
-    EXPECT_EQ(collection->GetCount(), 0);
-    EXPECT_EQ(CollectionErrorOf([&] { collection->SetAt(0, a); }), kEmptyRange);
     EXPECT_EQ(a->ReferenceCount(), 1);
 }
 
