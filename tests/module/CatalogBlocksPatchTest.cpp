@@ -109,91 +109,77 @@ std::string WithoutStoredParameter(const std::string& saved, const std::string& 
     return document.dump(2);
 }
 
-TEST(CatalogBlocksPatch, TheGeneratorExampleSendsItsThreeLabelledIntervalsEachActivation) {
-    Host host(Example("labelled-intervals.json"));
-    const std::string set = R"({"element":["Brennick2010","Interval"],"items":[{"label":"low","value":"0,0.5"},)"
-                            R"({"label":"high","value":"0.5,1"},{"label":"reversed","value":"5,1"}]})";
-    EXPECT_EQ(host.Run(3), (std::vector<std::vector<std::string>>{{set, set, set}}));
-    EXPECT_TRUE(host.kernel.Dispatcher().Messages().empty());
-}
+using Values = std::vector<std::pair<const char*, const char*>>;  // parameter, value text
 
-TEST(CatalogBlocksPatch, TheVectorExampleFollowsItsInputAtTheSamePositionOnly) {
-    Host host(Example("vector-doubles.json"));
-    EXPECT_EQ(host.Run(5), (std::vector<std::vector<std::string>>{{"1.5", "2.25", "-3", "4", "1.5"},
-                                                                   {"0", "0", "0", "0", "0"}}));
-}
-
-TEST(CatalogBlocksPatch, ASavedGeneratorIsCheckedAgainstItsStoredSignatureAndKeepsItsValues) {
-    std::string saved;
-    std::vector<std::vector<std::string>> before;
-    {
-        Host original(Example("labelled-intervals.json"));
-        saved = original.Save();
-        before = original.Run(2);
+// Each example saved and loaded back: its block is checked against its stored signature
+// (no signature of its own is built) and keeps its values and its output.
+TEST(CatalogBlocksPatch, ASavedBlockIsCheckedAgainstItsStoredSignatureAndKeepsItsValues) {
+    struct Case {
+        const char* example;
+        const char* block;
+        Values values;
+    };
+    const Case cases[] = {
+        {"labelled-intervals.json", "intervals", {{"num_items", "3"}, {"label_2", "reversed"}, {"min_2", "5"}}},
+        {"vector-doubles.json", "store", {{"size", "4"}, {"read_position", "3"}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.example);
+        std::string saved;
+        std::vector<std::vector<std::string>> before;
+        {
+            Host original(Example(c.example));
+            saved = original.Save();
+            before = original.Run(3);
+        }
+        Host reloaded(saved, 5);
+        EXPECT_EQ(reloaded.Traces(c.block),
+                  (std::vector<std::string>{"CheckSignature starting\n", "CheckSignature returned\n"}));
+        EXPECT_TRUE(reloaded.Messages(4).empty());
+        for (const auto& [parameter, value] : c.values) EXPECT_EQ(reloaded.Value(c.block, parameter), value) << parameter;
+        EXPECT_EQ(reloaded.Run(3), before);
     }
-    Host reloaded(saved, 5);
-    EXPECT_EQ(reloaded.Traces("intervals"),
-              (std::vector<std::string>{"CheckSignature starting\n", "CheckSignature returned\n"}));
-    EXPECT_TRUE(reloaded.Messages(4).empty());
-    EXPECT_EQ(reloaded.Value("intervals", "num_items"), "3");
-    EXPECT_EQ(reloaded.Value("intervals", "label_2"), "reversed");
-    EXPECT_EQ(reloaded.Value("intervals", "min_2"), "5");
-    EXPECT_EQ(reloaded.Run(2), before);
 }
 
-TEST(CatalogBlocksPatch, AStoredGeneratorWithoutAnItemParameterFallsBackToItsOwnSignature) {
-    std::string saved;
-    {
-        Host original(Example("labelled-intervals.json"));
-        saved = WithoutStoredParameter(original.Save(), "intervals", "max_1");
+// A stored signature that lacks a parameter is refused by the block, which reports it and
+// builds its own signature, taking the stored values over; the missing one is the default.
+TEST(CatalogBlocksPatch, AStoredSignatureWithoutAParameterFallsBackToTheBlocksOwn) {
+    struct Case {
+        const char* example;
+        const char* block;
+        const char* removed;
+        Values values;
+        const char* firstOutput;  // part of the first value the first sink receives
+    };
+    const Case cases[] = {
+        {"labelled-intervals.json", "intervals", "max_1",
+         {{"num_items", "3"}, {"label_1", "high"}, {"min_1", "0.5"}, {"max_1", "0"}},
+         R"({"label":"high","value":"0.5,0"})"},
+        {"vector-doubles.json", "store", "enable_read",
+         {{"size", "4"}, {"read_position", "3"}, {"enable_read", "true"}}, "1.5"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.example);
+        std::string saved;
+        {
+            Host original(Example(c.example));
+            saved = WithoutStoredParameter(original.Save(), c.block, c.removed);
+        }
+        Host reloaded(saved, 5);
+        const auto traces = reloaded.Traces(c.block);
+        ASSERT_GE(traces.size(), 2u);
+        EXPECT_EQ(traces[0], "CheckSignature starting\n");
+        EXPECT_EQ(traces[1], "InitSignature starting\n");  // CheckSignature failed: no "returned"
+        const auto reports = reloaded.Messages(4);
+        ASSERT_EQ(reports.size(), 1u);
+        EXPECT_NE(reports[0].find("in method InitInstance"), std::string::npos) << reports[0];
+        EXPECT_NE(reports[0].find(c.removed), std::string::npos) << reports[0];
+        for (const auto& [parameter, value] : c.values) EXPECT_EQ(reloaded.Value(c.block, parameter), value) << parameter;
+        const auto received = reloaded.Run(1);
+        ASSERT_FALSE(received.empty());
+        ASSERT_EQ(received[0].size(), 1u);
+        EXPECT_NE(received[0][0].find(c.firstOutput), std::string::npos) << received[0][0];
     }
-    Host reloaded(saved, 5);
-    const auto traces = reloaded.Traces("intervals");
-    ASSERT_GE(traces.size(), 3u);
-    EXPECT_EQ(traces[0], "CheckSignature starting\n");
-    EXPECT_EQ(traces[1], "InitSignature starting\n");  // CheckSignature failed: no "returned"
-    const auto reports = reloaded.Messages(4);
-    ASSERT_EQ(reports.size(), 1u);
-    EXPECT_NE(reports[0].find("in method InitInstance"), std::string::npos) << reports[0];
-    EXPECT_NE(reports[0].find("max_1"), std::string::npos) << reports[0];
-    // The rebuilt signature took the stored values over; the missing bound is the default.
-    EXPECT_EQ(reloaded.Value("intervals", "num_items"), "3");
-    EXPECT_EQ(reloaded.Value("intervals", "label_1"), "high");
-    EXPECT_EQ(reloaded.Value("intervals", "min_1"), "0.5");
-    EXPECT_EQ(reloaded.Value("intervals", "max_1"), "0");
-    const auto received = reloaded.Run(1);
-    ASSERT_EQ(received.size(), 1u);
-    ASSERT_EQ(received[0].size(), 1u);
-    EXPECT_NE(received[0][0].find(R"({"label":"high","value":"0.5,0"})"), std::string::npos) << received[0][0];
-}
-
-TEST(CatalogBlocksPatch, ASavedVectorKeepsItsSizeAndPositions) {
-    std::string saved;
-    {
-        Host original(Example("vector-doubles.json"));
-        saved = original.Save();
-    }
-    Host reloaded(saved, 5);
-    EXPECT_EQ(reloaded.Traces("store"),
-              (std::vector<std::string>{"CheckSignature starting\n", "CheckSignature returned\n"}));
-    EXPECT_EQ(reloaded.Value("store", "size"), "4");
-    EXPECT_EQ(reloaded.Value("other_slot", "write_position"), "1");
-    EXPECT_EQ(reloaded.Value("other_slot", "read_position"), "2");
-    EXPECT_EQ(reloaded.Run(3), (std::vector<std::vector<std::string>>{{"1.5", "2.25", "-3"}, {"0", "0", "0"}}));
-}
-
-TEST(CatalogBlocksPatch, AStoredVectorWithoutAParameterFallsBackAndKeepsTheOthers) {
-    std::string saved;
-    {
-        Host original(Example("vector-doubles.json"));
-        saved = WithoutStoredParameter(original.Save(), "store", "enable_read");
-    }
-    Host reloaded(saved);
-    EXPECT_EQ(reloaded.Messages(4).size(), 1u);
-    EXPECT_EQ(reloaded.Value("store", "size"), "4");
-    EXPECT_EQ(reloaded.Value("store", "read_position"), "3");
-    EXPECT_EQ(reloaded.Value("store", "enable_read"), "true");
-    EXPECT_EQ(reloaded.Run(2)[0], (std::vector<std::string>{"1.5", "2.25"}));
 }
 
 // vtxhost save, then vtxhost run of the saved file, as a user runs them.
