@@ -5,6 +5,7 @@
 #include "catalog/IntervalImpl.h"
 #include "catalog/LabelledSetIntervalGenerator.h"
 #include "catalog/Vector.h"
+#include "module/ModuleIdentity.h"
 #include "sdk/registration/BlockClassRegistrant.h"
 #include "sdk/registration/Registrants.h"
 
@@ -14,6 +15,8 @@ using Vtx::catalog_class_registrant;
 using Vtx::company_registrant;
 using Vtx::datatype_class_registrant;
 using Vtx::licence_registrant;
+
+const char* const Vtx::kModuleIdentifier = "BRENNICK2010_{6F0C3A52-9D41-4E7B-A8C2-3B5E07D91F64}";
 
 namespace {
 

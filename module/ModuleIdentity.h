@@ -1,8 +1,10 @@
 #pragma once
-// The identifier compiled into this module: catalog word and registry-format GUID.
+// The identifier of the module: catalog word and registry-format GUID. module/Exports.cpp
+// hands it to the host; each catalog defines it in one of its own sources, so that every
+// module built on the SDK reports its own.
 
 namespace Vtx {
 
-inline constexpr const char* kModuleIdentifier = "BRENNICK2010_{6F0C3A52-9D41-4E7B-A8C2-3B5E07D91F64}";
+extern const char* const kModuleIdentifier;
 
 } // namespace Vtx
