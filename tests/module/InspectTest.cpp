@@ -1,35 +1,22 @@
 // vtxhost inspect on the built module, run as a user runs it.
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <cstdlib>
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
+#include "tests/module/ToolRun.h"
+
 namespace {
 
-struct ToolRun {
-    int status;
-    std::string output;
-};
-
 ToolRun Inspect(const std::string& arguments) {
-    const std::string command = std::string(VTX_HOST_TOOL_PATH) + " inspect " + VTX_MODULE_PATH + " " + arguments;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return {-1, ""};
-    std::string output;
-    std::array<char, 4096> buffer;
-    for (std::size_t n; (n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0;) output.append(buffer.data(), n);
-    const int status = pclose(pipe);
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
+    return RunVtxhost(std::string("inspect ") + VTX_MODULE_PATH + " " + arguments);
 }
 
 std::uint32_t Read32(const std::vector<std::uint8_t>& file, std::size_t at) {

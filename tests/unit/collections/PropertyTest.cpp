@@ -3,30 +3,17 @@
 #include <limits>
 #include <string>
 
-#include "module/ModuleState.h"
-#include "module/ThreadSpecificValue.h"
 #include "sdk/object/PropertyCollectionImpl.h"
 #include "sdk/object/PropertyImpl.h"
+#include "tests/unit/module/ThreadTextHolder.h"
 
 using namespace Vtx;
 
 namespace {
 
-// Text results need the module's holder; each test installs its own and puts back the one
-// it found.
+// Text results need the module's holder.
 class Property : public ::testing::Test {
-protected:
-    Property() : saved_(GetThreadSpecificValue()) {
-        if (saved_) saved_->AddRef();
-        SetThreadSpecificValue(new CThreadSpecificValueImpl);
-    }
-    ~Property() override {
-        SetThreadSpecificValue(saved_);
-        if (saved_) saved_->Release();
-    }
-
-private:
-    IThreadSpecificValue* saved_;
+    ThreadTextHolder holder_;
 };
 
 template <class F>

@@ -5,6 +5,7 @@
 
 #include "module/ModuleState.h"
 #include "module/ThreadSpecificValue.h"
+#include "tests/unit/module/ThreadTextHolder.h"
 
 using namespace Vtx;
 
@@ -36,21 +37,8 @@ TEST(ThreadSpecificValue, AcquireReturnsTheSamePayloadUntilReleased) {
     EXPECT_STREQ(value.GetText(), "");
 }
 
-// The holder is module-wide; each test leaves it as it found it.
-struct HolderScope {
-    IThreadSpecificValue* saved = GetThreadSpecificValue();
-    HolderScope() {
-        if (saved) saved->AddRef();
-    }
-    ~HolderScope() {
-        SetThreadSpecificValue(saved);
-        if (saved) saved->Release();
-    }
-};
-
 TEST(ThreadTextResult, EmptyWithoutHolderAndOverwrittenOnlyBySameThread) {
-    HolderScope scope;
-    SetThreadSpecificValue(nullptr);
+    ThreadTextHolder scope(false);
     EXPECT_STREQ(ThreadTextResult("lost"), "");
 
     auto* value = new CThreadSpecificValueImpl;
@@ -68,7 +56,9 @@ TEST(ThreadTextResult, EmptyWithoutHolderAndOverwrittenOnlyBySameThread) {
 TEST(ModuleState, SecondAttachWithAHandleRecordedFails) {
     // The test binary is not a loaded module, so it attaches here once for the whole run.
     static int image;
-    if (!GetModuleHandle()) ASSERT_TRUE(RegisterModule(&image, "TEST_{0}"));
+    if (!GetModuleHandle()) {
+        ASSERT_TRUE(RegisterModule(&image, "TEST_{0}"));
+    }
     const std::string identifier = GetModuleIdentifier();
     EXPECT_FALSE(RegisterModule(&image, "OTHER"));
     EXPECT_EQ(GetModuleIdentifier(), identifier);

@@ -26,15 +26,6 @@ CatalogArgument CreateEcho(CatalogArgument argument, const std::string& catalogI
     return argument + 1;
 }
 
-TEST(CatalogFactory, TheModulesTableIsEmpty) {
-    ICatalogFactory* factory = GetCatalogFactory();
-    EXPECT_EQ(factory->GetCatalogsCount(), 0);
-    EXPECT_EQ(LogicMessage([&] { factory->GetCatalogId(0); }), "Invalid catalog index spcified.\n");
-    EXPECT_EQ(LogicMessage([&] { factory->CreateCatalog(0, 0); }), "Invalid catalog index spcified.\n");
-    EXPECT_EQ(LogicMessage([&] { factory->GetCatalogIndex("Brennick2010"); }), "Invalid catalog Id spcified.\n");
-    EXPECT_EQ(LogicMessage([&] { factory->GetCatalogIndex(""); }), "Invalid catalog Id spcified.\n");
-}
-
 TEST(CatalogFactory, MapsIndexAndIdentifierOfTwoEntries) {
     ICatalogFactory* factory = GetCatalogFactory();
     auto first = std::make_unique<CCatalogInfoImpl>("First", &CreateEcho);
@@ -58,14 +49,16 @@ TEST(CatalogFactory, MapsIndexAndIdentifierOfTwoEntries) {
     EXPECT_EQ(factory->GetCatalogIndex("Second"), 0);
 }
 
-TEST(CatalogFactory, TheModulesInstanceSurvivesBalancedReferences) {
+TEST(CatalogFactory, TheModulesEmptyTableSurvivesBalancedReferences) {
     CCatalogFactoryImpl* factory = GetCatalogFactory();
     EXPECT_EQ(factory, GetCatalogFactory());
+    EXPECT_EQ(factory->GetCatalogsCount(), 0);
+    EXPECT_EQ(LogicMessage([&] { factory->GetCatalogId(0); }), "Invalid catalog index spcified.\n");
+    EXPECT_EQ(LogicMessage([&] { factory->GetCatalogIndex(""); }), "Invalid catalog Id spcified.\n");
     const std::int32_t held = factory->ReferenceCount();
     EXPECT_GE(held, 1);
     factory->AddRef();
     EXPECT_EQ(factory->Release(), held);
-    EXPECT_EQ(factory->GetCatalogsCount(), 0);
 }
 
 } // namespace

@@ -3,29 +3,12 @@
 #include <functional>
 #include <string>
 
-#include "module/ModuleState.h"
-#include "module/ThreadSpecificValue.h"
 #include "sdk/registration/RegistrantClassInfo.h"
+#include "tests/unit/module/ThreadTextHolder.h"
 
 using namespace Vtx;
 
 namespace {
-
-// Installs a thread-specific value object for the test and puts back what was there.
-class TextBuffer {
-public:
-    TextBuffer() : saved_(GetThreadSpecificValue()) {
-        if (saved_) saved_->AddRef();
-        SetThreadSpecificValue(new CThreadSpecificValueImpl);
-    }
-    ~TextBuffer() {
-        SetThreadSpecificValue(saved_);
-        if (saved_) saved_->Release();
-    }
-
-private:
-    IThreadSpecificValue* saved_;
-};
 
 std::string StdMessage(const std::function<void()>& call) {
     try {
@@ -45,7 +28,7 @@ struct Held {
 };
 
 TEST(RegistrantRecords, AnswerTextsFromTheEntryOfTheirLanguageOrTheFirst) {
-    TextBuffer buffer;
+    ThreadTextHolder holder;
     licence_registrant licence("Licence");
     licence.language(1033).name("English licence").description("Terms");
     licence.language(1040).name("Licenza");
@@ -58,7 +41,7 @@ TEST(RegistrantRecords, AnswerTextsFromTheEntryOfTheirLanguageOrTheFirst) {
 }
 
 TEST(RegistrantRecords, ClearEmptiesTheRegistrantForEveryRecordOfIt) {
-    TextBuffer buffer;
+    ThreadTextHolder holder;
     company_registrant company("Company");
     company.language(1033).name("Corp");
     Held<company_info_impl> english(new company_info_impl(&company, 1033));
@@ -70,7 +53,7 @@ TEST(RegistrantRecords, ClearEmptiesTheRegistrantForEveryRecordOfIt) {
 }
 
 TEST(RegistrantRecords, CreditsOfASignedClass) {
-    TextBuffer buffer;
+    ThreadTextHolder holder;
     datatype_class_registrant datatype("Credited");
     Held<datatype_class_info_impl> record(new datatype_class_info_impl(&datatype, 1033));
     EXPECT_EQ(record->GetAuthorIds(), nullptr);
@@ -139,7 +122,7 @@ TEST(RegistrantRecords, CategoryEntriesInKeyOrder) {
 }
 
 TEST(RegistrantRecords, BlockLibraryPathAndCreation) {
-    TextBuffer buffer;
+    ThreadTextHolder holder;
     block_class_registrant block("Block");
     block.language(1033).library_path("A.B").bitmap(104);
     Held<block_class_info_impl> record(new block_class_info_impl(&block, 1040));
