@@ -153,13 +153,9 @@ TEST_F(BlockCommand, UnknownActionsCallNothingAndBaseDefaultsFailAsKindTwoMessag
     LayoutAction wrong(0);
     wrong.kind = kCommandSetParameter;
     EXPECT_FALSE(block->AsBlock()->ExecuteCommand(&wrong));
-    auto messages = Messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].kind, 2);
-    EXPECT_EQ(messages[0].text, "Method has not been overriden inderived classes.\n");
-    EXPECT_EQ(messages[0].source, static_cast<IEventSource*>(block->AsBlock()));
-    EXPECT_EQ(messages[1].kind, 2);
-    EXPECT_EQ(messages[1].text, "Invalid type cast.\n");
+    EXPECT_EQ(Sent(), (std::vector<std::string>{"2 Method has not been overriden inderived classes.\n",
+                                                "2 Invalid type cast.\n"}));
+    EXPECT_EQ(Messages()[0].source, static_cast<IEventSource*>(block->AsBlock()));
     // The base defaults of the plain actions.
     LayoutAction flag1(6), owner(0), flag7check(9);
     EXPECT_TRUE(block->AsBlock()->ExecuteCommand(&flag1));

@@ -8,6 +8,7 @@ using namespace blocktest;
 namespace {
 
 class BlockLifecycle : public BlockFixture {};
+using Texts = std::vector<std::string>;
 
 // A stand-in host object for the second Init argument.
 int hostContext;
@@ -92,7 +93,7 @@ TEST_F(BlockLifecycle, TracesFollowTheLevelThresholdsWithTheirExactTexts) {
     SetTraceLevel(block, 4);
     b->SetParameter(b->GetSignature()->FindParameter("gain"), MakeInt(3));
     b->DoneInstance();
-    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"Block Mixer: method OnChangingParameter starting\n",
+    EXPECT_EQ(LogTexts(), (Texts{"Block Mixer: method OnChangingParameter starting\n",
                                                     "Block Mixer: method OnChangingParameter returned\n",
                                                     "Block Mixer: method OnChangedParameter starting\n",
                                                     "Block Mixer: method OnChangedParameter returned\n"}));
@@ -100,13 +101,13 @@ TEST_F(BlockLifecycle, TracesFollowTheLevelThresholdsWithTheirExactTexts) {
     SetTraceLevel(block, 5);
     b->DoneInstance();
     b->Execute(0);
-    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"Block Mixer: method DoneSignature starting\n",
+    EXPECT_EQ(LogTexts(), (Texts{"Block Mixer: method DoneSignature starting\n",
                                                     "Block Mixer: method DoneSignature returned\n"}));
     services.Log().ClearEntries();
     SetTraceLevel(block, 6);
     b->Execute(0);
     b->Stop(); // not started: nothing runs, nothing is traced
-    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"Block Mixer: method Execute starting\n",
+    EXPECT_EQ(LogTexts(), (Texts{"Block Mixer: method Execute starting\n",
                                                     "Block Mixer: method Execute returned\n"}));
     EXPECT_TRUE(Messages().empty());
 }
@@ -119,52 +120,40 @@ TEST_F(BlockLifecycle, ThrowingExecuteSendsOneUnhandledMessageAndNoReturnedTrace
     EXPECT_FALSE(b->Execute(0));
     const std::string expected = "Block Src: unhandled exception of type std::exception in method Execute; "
                                  "exception message is boom\n";
-    auto messages = Messages();
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].kind, 4);
-    EXPECT_EQ(messages[0].text, expected);
-    EXPECT_EQ(messages[0].source, static_cast<IEventSource*>(b));
-    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"Block Src: method Execute starting\n", expected}));
+    EXPECT_EQ(Sent(), Texts{"4 " + expected});
+    EXPECT_EQ(Messages()[0].source, static_cast<IEventSource*>(b));
+    EXPECT_EQ(LogTexts(), (Texts{"Block Src: method Execute starting\n", expected}));
     EXPECT_EQ(services.Log().Entries()[1].severity, 3);
 
     // A Vtx exception reads as such, with its own message.
     services.Dispatcher().ClearMessages();
     block->onExecute = [] { throw CLogicExceptionImpl(Messages::kOutOfMemory); };
     EXPECT_FALSE(b->Execute(0));
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].text, "Block Src: unhandled exception of type Vtx::IException in method Execute; "
-                                  "exception message is Out of memory.\n\n");
+    EXPECT_EQ(Sent(), Texts{"4 Block Src: unhandled exception of type Vtx::IException in method Execute; "
+                            "exception message is Out of memory.\n\n"});
 }
 
 TEST_F(BlockLifecycle, FalseFromCheckIsLoggedFromLevelTwoAndAlwaysSent) {
     ProbeBlock* block = MakeBlock("Chk");
     IBlock* b = block->AsBlock();
     block->checkResult = false;
+    const std::string error = "Block Chk: error in method Check\n";
     SetTraceLevel(block, 2);
     EXPECT_FALSE(b->Check());
-    auto entries = services.Log().Entries();
-    ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].text, "Block Chk: error in method Check\n");
-    EXPECT_EQ(entries[0].severity, 3);
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].kind, 3);
-    EXPECT_EQ(Messages()[0].text, "Block Chk: error in method Check\n");
+    EXPECT_EQ(LogTexts(), Texts{error});
+    EXPECT_EQ(services.Log().Entries()[0].severity, 3);
+    EXPECT_EQ(Sent(), Texts{"3 " + error});
 
     services.Log().ClearEntries();
-    services.Dispatcher().ClearMessages();
     SetTraceLevel(block, 1);
     EXPECT_FALSE(b->Check());
     EXPECT_TRUE(LogTexts().empty());
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].kind, 3);
+    EXPECT_EQ(Sent(), (Texts{"3 " + error, "3 " + error}));
 
     // At level 3 the error entry joins the traces' record, before "returned".
-    services.Log().ClearEntries();
     SetTraceLevel(block, 3);
     EXPECT_FALSE(b->Check());
-    EXPECT_EQ(LogTexts(), (std::vector<std::string>{"Block Chk: method Check starting\n",
-                                                    "Block Chk: error in method Check\n",
-                                                    "Block Chk: method Check returned\n"}));
+    EXPECT_EQ(LogTexts(), (Texts{"Block Chk: method Check starting\n", error, "Block Chk: method Check returned\n"}));
     EXPECT_EQ(services.Log().RecordCount(), 1u);
 }
 
@@ -173,13 +162,12 @@ TEST_F(BlockLifecycle, UnhandledExceptionAtLevelZeroIsSentButNotLogged) {
     block->onStart = [] { throw std::runtime_error("late"); };
     EXPECT_FALSE(block->AsBlock()->Start());
     EXPECT_TRUE(LogTexts().empty());
-    ASSERT_EQ(Messages().size(), 1u);
+    EXPECT_EQ(Sent().size(), 1u);
     SetTraceLevel(block, 1);
     block->onStop = [] { throw std::runtime_error("stop"); };
-    block->AsBlock()->Stop(); // returns normally
-    ASSERT_EQ(LogTexts().size(), 1u);
-    EXPECT_EQ(LogTexts()[0], "Block Z: unhandled exception of type std::exception in method Stop; "
-                             "exception message is stop\n");
+    block->AsBlock()->Stop();  // returns normally
+    EXPECT_EQ(LogTexts(), Texts{"Block Z: unhandled exception of type std::exception in method Stop; "
+                                "exception message is stop\n"});
 }
 
 TEST_F(BlockLifecycle, MessagesAreCutAt511AndNeverReadAsFormats) {
@@ -187,40 +175,32 @@ TEST_F(BlockLifecycle, MessagesAreCutAt511AndNeverReadAsFormats) {
     const std::string directives = "%s %d %1% %n %%";
     block->onInit = [&] { throw std::runtime_error(directives + std::string(600, 'y')); };
     EXPECT_FALSE(block->AsBlock()->Init(services.GetKernelClock(), &hostContext, 0, 0));
-    ASSERT_EQ(Messages().size(), 1u);
-    const std::string text = Messages()[0].text;
     const std::string head = "Block F: unhandled exception of type std::exception in method Init; "
                              "exception message is " + directives;
-    EXPECT_EQ(text.size(), 511u);
-    EXPECT_EQ(text.substr(0, head.size()), head);
-    EXPECT_EQ(text.substr(head.size()), std::string(511 - head.size(), 'y'));
+    EXPECT_EQ(Sent(), Texts{"4 " + head + std::string(511 - head.size(), 'y')});
 }
 
-TEST_F(BlockLifecycle, UnnamedBlockIsReportedByCatalogAndClassOnlyForUnhandledExceptions) {
+TEST_F(BlockLifecycle, UnnamedBlocksAreReportedByCatalogAndClassOnlyForUnhandledExceptions) {
     ProbeBlock* unnamed = MakeBlock("");
     unnamed->checkResult = false;
     unnamed->onExecute = [] { throw std::runtime_error("x"); };
     unnamed->AsBlock()->Check();
     unnamed->AsBlock()->Execute(0);
-    auto messages = Messages();
-    ASSERT_EQ(messages.size(), 2u);
-    EXPECT_EQ(messages[0].text, "Block : error in method Check\n");
     // Without a class object the fallback has two empty parts.
-    EXPECT_EQ(messages[1].text, "Block ::: unhandled exception of type std::exception in method Execute; "
-                                "exception message is x\n");
-}
+    EXPECT_EQ(Sent(), (Texts{"3 Block : error in method Check\n",
+                             "4 Block ::: unhandled exception of type std::exception in method Execute; "
+                             "exception message is x\n"}));
 
-TEST_F(BlockLifecycle, UnnamedBlockOfAClassIsReportedAsCatalogColonColonClass) {
+    services.Dispatcher().ClearMessages();
     IObjectClass* blockClass =
         services.MakeCreationContext(vtxhost::ObjectKind::Block, "Brennick2010", "Vector").objectClass;
     ProbeBlock* block = MakeBlock("", blockClass);
     EXPECT_EQ(static_cast<IObjectClass*>(block->AsBlock()->GetBlockClass()), blockClass);
-    EXPECT_EQ(MakeBlock("y")->AsBlock()->GetBlockClass(), nullptr);
+    EXPECT_EQ(unnamed->AsBlock()->GetBlockClass(), nullptr);
     block->onCheck = [] { throw CLogicExceptionImpl(Messages::kNullDatatype); };
     EXPECT_FALSE(block->AsBlock()->Check());
-    ASSERT_EQ(Messages().size(), 1u);
-    EXPECT_EQ(Messages()[0].text, "Block Brennick2010::Vector: unhandled exception of type Vtx::IException in method "
-                                  "Check; exception message is Null pointer to datatype.\n\n");
+    EXPECT_EQ(Sent(), Texts{"4 Block Brennick2010::Vector: unhandled exception of type Vtx::IException in method "
+                            "Check; exception message is Null pointer to datatype.\n\n"});
     // A class object that is not a block class is refused when the block is made.
     IObjectClass* datatypeClass =
         services.MakeCreationContext(vtxhost::ObjectKind::Datatype, "Brennick2010", "Vector").objectClass;

@@ -149,18 +149,15 @@ TEST_F(BlockParameter, ChangedInitInformationNeedsItsOwnPermissionAndReinitialis
 TEST_F(BlockParameter, ListenersReplaceTheOverridablesAndSeeAnOldValueCopy) {
     ProbeBlock* block = MakeBlock();
     std::vector<std::string> trail;
-    int oldSeen = -1, currentSeen = -1, newSeen = -1, currentBefore = -1;
-    IDatatype* oldObject = nullptr;
-    IDatatype* currentObject = nullptr;
+    auto value = [](IDatatype* d) { return std::to_string(interface_cast<IInt>(d)->GetValue()); };
+    IDatatype *oldObject = nullptr, *currentObject = nullptr;
     bool secondChangingAnswer = true;
     block->declare = [&](ProbeBlock& b) {
         b.AddParameter(pin_description("gain").set_type("kernel", "int"));
         b.AddParameter(pin_description("level")
                            .set_type("kernel", "int")
                            .add_value_changing([&](IDatatype* next, IDatatype* current) {
-                               trail.push_back("changing 1");
-                               newSeen = interface_cast<IInt>(next)->GetValue();
-                               currentBefore = interface_cast<IInt>(current)->GetValue();
+                               trail.push_back("changing 1: " + value(next) + " over " + value(current));
                                return true;
                            })
                            .add_value_changing([&](IDatatype*, IDatatype*) {
@@ -168,21 +165,15 @@ TEST_F(BlockParameter, ListenersReplaceTheOverridablesAndSeeAnOldValueCopy) {
                                return secondChangingAnswer;
                            })
                            .add_value_changed([&](IDatatype* old, IDatatype* current) {
-                               trail.push_back("changed");
+                               trail.push_back("changed: " + value(old) + " to " + value(current));
                                oldObject = old;
                                currentObject = current;
-                               oldSeen = interface_cast<IInt>(old)->GetValue();
-                               currentSeen = interface_cast<IInt>(current)->GetValue();
                            }));
     };
     IBlock* b = block->AsBlock();
     b->InitInstance(nullptr, nullptr, 0);
     ASSERT_TRUE(b->SetParameter(Param(block, "level"), MakeInt(2)));
-    EXPECT_EQ(trail, (std::vector<std::string>{"changing 1", "changing 2", "changed"}));
-    EXPECT_EQ(newSeen, 2);
-    EXPECT_EQ(currentBefore, 0);
-    EXPECT_EQ(oldSeen, 0);
-    EXPECT_EQ(currentSeen, 2);
+    EXPECT_EQ(trail, (std::vector<std::string>{"changing 1: 2 over 0", "changing 2", "changed: 0 to 2"}));
     EXPECT_EQ(currentObject, Param(block, "level")->GetValue());
     EXPECT_NE(oldObject, currentObject);
 
@@ -190,7 +181,7 @@ TEST_F(BlockParameter, ListenersReplaceTheOverridablesAndSeeAnOldValueCopy) {
     trail.clear();
     secondChangingAnswer = false;
     EXPECT_FALSE(b->SetParameter(Param(block, "level"), MakeInt(3)));
-    EXPECT_EQ(trail, (std::vector<std::string>{"changing 1", "changing 2"}));
+    EXPECT_EQ(trail, (std::vector<std::string>{"changing 1: 3 over 2", "changing 2"}));
     EXPECT_EQ(IntValue(block, "level"), 2);
 
     // While a listener is registered the overridables are not called for any parameter.

@@ -135,6 +135,12 @@ protected:
         return texts;
     }
     std::vector<vtxhost::DispatchedMessage> Messages() { return services.Dispatcher().Messages(); }
+    // The messages sent, each as "KIND TEXT".
+    std::vector<std::string> Sent() {
+        std::vector<std::string> sent;
+        for (const auto& message : Messages()) sent.push_back(std::to_string(message.kind) + " " + message.text);
+        return sent;
+    }
 
     vtxhost::CKernelServices services;
 
