@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "host/KernelDatatypeBase.h"
 #include "tests/unit/host/HeldObject.h"
@@ -49,64 +50,65 @@ TEST(KernelDatatypes, EveryKernelClassIsCreatedWithItsIdentityAndUnsetTimes) {
     EXPECT_EQ(kernel.CreateDatatype(nullptr, nullptr), nullptr);
 }
 
-TEST(KernelDatatypes, DoubleTextIsShortestExactAndStrict) {
+// Every text of a class loads into a fresh object, reads back as its canonical text, and
+// both forms of the value load back to an equal value; a refused text leaves the value as
+// it was.
+TEST(KernelDatatypes, TextFormsAreCanonicalRoundTripAndRefuseBadTexts) {
+    struct Form {
+        const char* text;
+        const char* canonical;  // null: the text itself
+    };
+    struct Case {
+        const char* classId;
+        std::vector<Form> forms;
+        std::vector<const char*> refused;
+    };
+    const Case cases[] = {
+        {"double",
+         {{"0.1", nullptr}, {"0", nullptr}, {"-0", nullptr}, {"1.5", nullptr}, {"-2.5e-300", nullptr},
+          {"1e+300", nullptr}, {"1.7976931348623157e+308", nullptr}, {"5e-324", nullptr}, {"inf", nullptr},
+          {"+2.25", "2.25"}, {"nan", nullptr}, {"-nan", nullptr}, {"nan(123)", "nan"}, {"NAN", "nan"}},
+         {"", "1.5x", " 1", "abc", "1,5", "--1"}},
+        {"int", {{"5", nullptr}, {"-1", nullptr}, {"-2147483648", nullptr}, {"2147483647", nullptr}},
+         {"2147483648", "-2147483649", "1.0", "", "0x10", "1 "}},
+        {"bool", {{"true", nullptr}, {"0", "false"}}, {"yes"}},
+        {"string", {{"with, \"quotes\" and\nnewline", nullptr}, {"", nullptr}}, {}},
+        {"string_pair", {{"[\"key \\\"one\\\"\",\"\"]", nullptr}}, {"[\"only one\"]"}},
+        {"scalar_arith_op_double", {{"*2.5", nullptr}, {"/-4", nullptr}}, {"%2", "+"}},
+        {"generic_datatype",
+         {{"{\"catalog\":\"kernel\",\"class\":\"int\",\"value\":\"9\"}", nullptr}, {"{}", nullptr}},
+         {"{\"catalog\":\"kernel\",\"class\":\"int\",\"value\":\"x\"}",
+          "{\"catalog\":\"kernel\",\"class\":\"nothing\",\"value\":\"1\"}"}},
+    };
+    CKernelServices kernel;
+    for (const Case& c : cases) {
+        for (const Form& form : c.forms) {
+            SCOPED_TRACE(std::string(c.classId) + " " + form.text);
+            auto value = NewDatatype<IDatatype>(kernel, c.classId);
+            ASSERT_TRUE(value->UnserializeString(form.text));
+            EXPECT_EQ(TextOf(value), form.canonical ? form.canonical : form.text);
+            ExpectBothFormsRoundTrip(kernel, c.classId, value);
+        }
+        auto value = NewDatatype<IDatatype>(kernel, c.classId);
+        ASSERT_TRUE(value->UnserializeString(c.forms[0].text));
+        const std::string before = TextOf(value);
+        for (const char* bad : c.refused) {
+            SCOPED_TRACE(std::string(c.classId) + " refuses " + bad);
+            EXPECT_FALSE(value->UnserializeString(bad));
+            EXPECT_EQ(TextOf(value), before);
+        }
+    }
+}
+
+TEST(KernelDatatypes, ValuesBehindTheForms) {
     CKernelServices kernel;
     auto d = NewDatatype<IDouble>(kernel, "double");
-    for (double v : {0.0, -0.0, 1.5, 0.1, -2.5e-300, 1e300, std::numeric_limits<double>::max(),
-                     std::numeric_limits<double>::denorm_min(), std::numeric_limits<double>::infinity()}) {
-        d->SetValue(v);
-        ExpectBothFormsRoundTrip(kernel, "double", d);
-    }
-    d->SetValue(0.1);
-    EXPECT_EQ(TextOf(d), "0.1");
-    d->SetValue(-0.0);
-    EXPECT_EQ(TextOf(d), "-0");
     d->SetValue(std::nan(""));
     EXPECT_EQ(TextOf(d), "nan");
-    // A NaN of any payload reads back from its text to a value equal to itself.
-    auto nan = NewDatatype<IDouble>(kernel, "double");
-    for (const char* text : {"-nan", "nan(123)", "NAN"}) {
-        ASSERT_TRUE(nan->UnserializeString(text)) << text;
-        ExpectBothFormsRoundTrip(kernel, "double", nan);
-    }
-
-    d->SetValue(7.0);
-    for (const char* bad : {"", "1.5x", " 1", "abc", "1,5", "--1"}) {
-        EXPECT_FALSE(d->UnserializeString(bad)) << bad;
-        EXPECT_EQ(d->GetValue(), 7.0) << bad;
-    }
-    EXPECT_TRUE(d->UnserializeString("+2.25"));
-    EXPECT_EQ(d->GetValue(), 2.25);
-}
-
-TEST(KernelDatatypes, IntTextRefusesOverflowAndFractions) {
-    CKernelServices kernel;
     auto i = NewDatatype<IInt>(kernel, "int");
-    for (std::int32_t v : {0, -1, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()}) {
-        i->SetValue(v);
-        ExpectBothFormsRoundTrip(kernel, "int", i);
-    }
-    i->SetValue(5);
-    for (const char* bad : {"2147483648", "-2147483649", "1.0", "", "0x10", "1 "}) {
-        EXPECT_FALSE(i->UnserializeString(bad)) << bad;
-        EXPECT_EQ(i->GetValue(), 5);
-    }
     EXPECT_EQ(ProducedBinary(i).size(), 4u);
-}
-
-TEST(KernelDatatypes, BoolStringTriggerAndPairForms) {
-    CKernelServices kernel;
-    auto b = NewDatatype<IBool>(kernel, "bool");
-    b->SetValue(true);
-    EXPECT_EQ(TextOf(b), "true");
-    ExpectBothFormsRoundTrip(kernel, "bool", b);
-    EXPECT_TRUE(b->UnserializeString("0"));
-    EXPECT_FALSE(b->GetValue());
-    EXPECT_FALSE(b->UnserializeString("yes"));
 
     auto s = NewDatatype<IString>(kernel, "string");
-    s->SetValue("with, \"quotes\" and\nnewline");
-    ExpectBothFormsRoundTrip(kernel, "string", s);
     s->SetValue(nullptr);
     EXPECT_STREQ(s->GetValue(), "");
     // A binary payload with a zero byte cannot be a C text.
@@ -122,27 +124,13 @@ TEST(KernelDatatypes, BoolStringTriggerAndPairForms) {
     EXPECT_FALSE(t->IsEqual(u));
     ExpectBothFormsRoundTrip(kernel, "trigger", t);
 
-    auto p = NewDatatype<IStringPair>(kernel, "string_pair");
-    p->SetFirst("key \"one\"");
-    p->SetSecond("");
-    ExpectBothFormsRoundTrip(kernel, "string_pair", p);
-    EXPECT_EQ(TextOf(p), "[\"key \\\"one\\\"\",\"\"]");
-    EXPECT_FALSE(p->UnserializeString("[\"only one\"]"));
-    EXPECT_STREQ(p->GetFirst(), "key \"one\"");
-}
-
-TEST(KernelDatatypes, ScalarOperationAppliesAndRefusesUnknownOperators) {
-    CKernelServices kernel;
     auto op = NewDatatype<IScalarArithOpDouble>(kernel, "scalar_arith_op_double");
     ASSERT_TRUE(op->UnserializeString("*2.5"));
     EXPECT_EQ(op->Apply(4.0), 10.0);
-    ExpectBothFormsRoundTrip(kernel, "scalar_arith_op_double", op);
     EXPECT_TRUE(op->UnserializeString("/-4"));
     EXPECT_EQ(op->Apply(2.0), -0.5);
-    EXPECT_FALSE(op->UnserializeString("%2"));
-    EXPECT_FALSE(op->UnserializeString("+"));
-    EXPECT_EQ(op->GetOperator(), '/');
     EXPECT_THROW(op->SetOperator('^'), ILogicException);
+    EXPECT_EQ(op->GetOperator(), '/');
 }
 
 TEST(KernelDatatypes, CopyCarriesValueAndRefusesOtherClasses) {
@@ -186,7 +174,6 @@ TEST(KernelDatatypes, GenericHoldsACopyOfAnyDatatype) {
     EXPECT_EQ(dynamic_cast<IInt*>(g->GetContent())->GetValue(), 9);
     ExpectBothFormsRoundTrip(kernel, "generic_datatype", g);
     EXPECT_FALSE(g->UnserializeString("{\"catalog\":\"kernel\",\"class\":\"int\",\"value\":\"x\"}"));
-    EXPECT_FALSE(g->UnserializeString("{\"catalog\":\"kernel\",\"class\":\"nothing\",\"value\":\"1\"}"));
     EXPECT_EQ(dynamic_cast<IInt*>(g->GetContent())->GetValue(), 9);
     g->SetContent(nullptr);
     EXPECT_EQ(g->GetContent(), nullptr);

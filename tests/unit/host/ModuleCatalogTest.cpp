@@ -6,7 +6,6 @@
 #include "host/ModuleCatalog.h"
 #include "module/SignatureList.h"
 #include "tests/unit/host/HeldObject.h"
-#include "vtx/Exception.h"
 #include "vtx/Interval.h"
 #include "vtx/KernelDatatypes.h"
 
@@ -26,7 +25,9 @@ struct ModuleCatalogTest : ::testing::Test {
     void TearDown() override { ResetSignatureBuild(); }
 };
 
-TEST_F(ModuleCatalogTest, ALabelledSetTypedByTheModuleHoldsCopiesOfItsIntervals) {
+// The kernel creates the module's datatypes by class identity, and a set typed by one
+// loads its text form back with new objects of that class.
+TEST_F(ModuleCatalogTest, ALabelledSetTypedByTheModuleLoadsItsIntervalsBack) {
     auto interval = NewDatatype<IInterval>(kernel, "Interval", "Brennick2010");
     ASSERT_NE(interval.get(), nullptr);
     EXPECT_EQ(vtxhost::ClassIdOf(interval), "Interval");
@@ -40,21 +41,12 @@ TEST_F(ModuleCatalogTest, ALabelledSetTypedByTheModuleHoldsCopiesOfItsIntervals)
         set->InitInstance(typing);
     }
     interval->SetLower(5.0);
-    interval->SetUpper(1.0);
     set->AddItem(interval, "x");
-    interval->SetLower(-1.0);
-    set->AddItem(interval, "y");
-    ASSERT_EQ(set->GetItemCount(), 2);
-    EXPECT_EQ(dynamic_cast<IInterval*>(set->GetItem(0))->GetLower(), 5.0);
-    EXPECT_EQ(dynamic_cast<IInterval*>(set->GetItem(1))->GetLower(), -1.0);
-
     auto copy = NewDatatype<ILabelledSet>(kernel, "labeled_set");
     ASSERT_TRUE(copy->UnserializeString(TextOf(set).c_str())) << TextOf(set);
     EXPECT_TRUE(copy->IsEqual(set));
     EXPECT_STREQ(copy->GetElementCatalogId(), "Brennick2010");
-
-    auto number = NewDatatype<IDouble>(kernel, "double");
-    EXPECT_THROW(set->AddItem(number, "z"), ILogicException);
+    EXPECT_EQ(dynamic_cast<IInterval*>(copy->GetItem(0))->GetLower(), 5.0);
 }
 
 } // namespace

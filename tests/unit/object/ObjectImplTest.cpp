@@ -55,7 +55,7 @@ TEST(ObjectImpl, RecordsContextAndDestroysThroughTheKernel) {
     EXPECT_EQ(Thing::live, 0);
 }
 
-TEST(SmartPtr, HoldsReleasesAndSurvivesSelfAssignment) {
+TEST(SmartPtr, HoldsReleasesSurvivesSelfAssignmentAndRefusesMisuse) {
     CountingKernel kernel;
     OBJECT_CREATIONCTX context = kernel.Context(1033);
     auto* thing = new Thing(&context);
@@ -71,16 +71,13 @@ TEST(SmartPtr, HoldsReleasesAndSurvivesSelfAssignment) {
         EXPECT_EQ(thing->ReferenceCount(), 1);
     }
     EXPECT_EQ(Thing::live, 0);
-}
 
-TEST(SmartPtr, NullRulesAndCreateRefusal) {
+    // Only the null literal converts, a null pointer is not followed, and Create refuses
+    // to replace what the pointer holds.
     ThingPtr fromZero(0);
     EXPECT_EQ(fromZero.get(), nullptr);
     EXPECT_THROW(ThingPtr(1), ILogicException);
     EXPECT_THROW(fromZero->GetObjectIdentifier(), ILogicException);
-
-    CountingKernel kernel;
-    OBJECT_CREATIONCTX context = kernel.Context(1033);
     ThingPtr held(new Thing(&context));
     struct ThingFactory {
         static IObject* Create(IKernelServices*) { return nullptr; }

@@ -41,9 +41,7 @@ TEST(ResourceStrings, GetWalksTheBlockAndFallsBackToTheDefault) {
     EXPECT_EQ(facet.do_get(0x0413, 0, 40, "dflt"), "dflt");
     EXPECT_EQ(facet.do_get(1033, 0, 33, "dflt"), "dflt");
     EXPECT_EQ(facet.do_get(0x0413, 0, 5, "dflt"), "dflt");
-}
-
-TEST(ResourceStrings, TheModuleHasNoStringTableOfItsOwn) {
+    // The module has no string table of its own.
     EXPECT_EQ(ulx::load_resource_string(1), "");
     EXPECT_EQ(ulx::load_resource_string(33), "");
 }
