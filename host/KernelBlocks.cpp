@@ -170,8 +170,8 @@ public:
 
     const std::vector<std::string>& Received() const override { return received_; }
     std::vector<std::string> TakeNew() override {
-        std::vector<std::string> fresh(received_.begin() + static_cast<std::ptrdiff_t>(taken_), received_.end());
-        taken_ = received_.size();
+        std::vector<std::string> fresh;
+        fresh.swap(received_);
         return fresh;
     }
 
@@ -191,7 +191,6 @@ protected:
 
 private:
     std::vector<std::string> received_;
-    std::size_t taken_ = 0;
 };
 
 template <class T>

@@ -10,7 +10,8 @@
 // least 1; 400000). A value text the class cannot read is refused when it is set.
 //
 // "sink" receives any datatype on its input "input", is activated by each new value, and
-// keeps the text form of every value it received, for the host to print or inspect.
+// keeps the text form of every value it received until the host takes them, to print or
+// inspect; taken values are dropped, so that a long run does not grow without bound.
 #include <string>
 #include <vector>
 
@@ -24,8 +25,9 @@ class CKernelCatalog;
 class IReceivedValues {
 public:
     virtual ~IReceivedValues() = default;
+    // The values received since the last TakeNew (since the start when never taken).
     virtual const std::vector<std::string>& Received() const = 0;
-    // The values received since the last call.
+    // Hands over the values received since the last call and forgets them.
     virtual std::vector<std::string> TakeNew() = 0;
 };
 
