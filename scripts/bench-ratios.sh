@@ -26,6 +26,6 @@ echo "$csv" | awk -F, -v pairs="$pairs" '
     for (i = 1; i <= n; i++) {
       name = order[i]
       if (!(name in base) || !(base[name] in time)) continue
-      printf "%-36s %12.1f %-38s %12.1f %8.2f\n", name, time[name], base[name], time[base[name]], time[name] / time[base[name]]
+      printf "%-36s %12.1f %-38s %12.1f %8.3g\n", name, time[name], base[name], time[base[name]], time[name] / time[base[name]]
     }
   }'
