@@ -169,9 +169,7 @@ bool CLabelledSetIntervalGenerator::OnExecute() {
             interval->SetUpper(item.upper->GetValue());
             outputSet_->AddItem(interval, label);
         }
-        Vtx::IKernelClock* clock = GetInitClock();
-        if (!clock) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kInvalidPointer);
-        outputSet_->SetTimestamp(clock->GetCurrentTime());
+        outputSet_->SetTimestamp(GetInitClockTime());
         return true;
     } catch (...) {
         return false;

@@ -175,9 +175,7 @@ bool CVector::OnExecute() {
             const std::ptrdiff_t p = Position(readPosition_.get());
             if (p >= 0) {
                 output_->CopyFrom(array_[p].get());
-                Vtx::IKernelClock* clock = GetInitClock();
-                if (!clock) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kInvalidPointer);
-                output_->SetTimestamp(clock->GetCurrentTime());
+                output_->SetTimestamp(GetInitClockTime());
             }
         }
         return true;

@@ -111,7 +111,7 @@ protected:
         Vtx::IDatatype* output = GetOutputValue<Vtx::IDatatype>("output");
         output->InitInstance(values_[next_]->GetInitInfo());
         output->CopyFrom(values_[next_]);
-        output->SetTimestamp(GetInitClock()->GetCurrentTime());
+        output->SetTimestamp(GetInitClockTime());
         ++next_;
         return true;
     }

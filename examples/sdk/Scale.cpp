@@ -4,7 +4,6 @@
 
 #include "sdk/block/PinDescription.h"
 #include "sdk/object/Exceptions.h"
-#include "sdk/object/MessageTable.h"
 #include "vtx/BlockSignature.h"
 #include "vtx/RunTimeContext.h"
 
@@ -74,9 +73,7 @@ bool CScale::OnExecute() {
     const std::int64_t numerator = std::int64_t{input_->GetNumerator()} * factor_->GetValue();
     if (!output_->SetValue(numerator, input_->GetDenominator())) return false;
     // Every new output value carries the current kernel time as its timestamp.
-    Vtx::IKernelClock* clock = GetInitClock();
-    if (!clock) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kInvalidPointer);
-    output_->SetTimestamp(clock->GetCurrentTime());
+    output_->SetTimestamp(GetInitClockTime());
     return true;
 }
 

@@ -424,6 +424,12 @@ protected:
 
     // The two host objects Init received; null outside Init..Done.
     IKernelClock* GetInitClock() const { return clock_; }
+    // The current time of the clock Init received, for stamping new output values; a
+    // logic exception (invalid pointer) outside Init..Done.
+    std::int64_t GetInitClockTime() const {
+        if (!clock_) throw CLogicExceptionImpl(Messages::kInvalidPointer);
+        return clock_->GetCurrentTime();
+    }
     void* GetInitContext() const { return initContext_; }
     bool IsStarted() const { return started_ != 0; }
 
