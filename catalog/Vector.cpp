@@ -58,28 +58,18 @@ void CVector::InitSignature() {
                      .attach_int_domain(true)
                      .set_int_minimum(1, true)
                      .set_runtime_change(false));
-    size_ = GetParameterValue<Vtx::IInt>(kSizeId);
-    size_->SetValue(1);
-
     AddParameter(Parameter(kResetId, "A command to clear all internal datatypes", "trigger"));
-    reset_ = GetParameterValue<Vtx::ITrigger>(kResetId);
-
     AddParameter(
         Parameter(kEnableReadId, "Specifies whether reading (i.e., copying to output) is enabled", "bool"));
-    readEnabled_ = GetParameterValue<Vtx::IBool>(kEnableReadId);
-    readEnabled_->SetValue(true);
-
     AddParameter(Parameter(kReadPositionId,
                            "The position in the internal array of the datatype copied to the output pin", "int"));
-    readPosition_ = GetParameterValue<Vtx::IInt>(kReadPositionId);
-
     AddParameter(Parameter(kEnableWriteId, "Specifies whether writing is enabled", "bool"));
-    writeEnabled_ = GetParameterValue<Vtx::IBool>(kEnableWriteId);
-    writeEnabled_->SetValue(true);
-
     AddParameter(Parameter(kWritePositionId, "Position in the internal array where the input datatype will be copied",
                            "int"));
-    writePosition_ = GetParameterValue<Vtx::IInt>(kWritePositionId);
+    BindParameters();
+    size_->SetValue(1);
+    readEnabled_->SetValue(true);
+    writeEnabled_->SetValue(true);
 
     AddInputPin(pin_description(kInputId)
                     .set_name(kInputId)
@@ -103,14 +93,18 @@ void CVector::DoneSignature() {
 }
 
 void CVector::CheckSignature() {
+    BindParameters();
+    GetSignature()->FindInputPin(kInputId);
+    GetSignature()->FindOutputPin(kOutputId);
+}
+
+void CVector::BindParameters() {
     size_ = GetParameterValue<Vtx::IInt>(kSizeId);
     reset_ = GetParameterValue<Vtx::ITrigger>(kResetId);
     readEnabled_ = GetParameterValue<Vtx::IBool>(kEnableReadId);
     readPosition_ = GetParameterValue<Vtx::IInt>(kReadPositionId);
     writeEnabled_ = GetParameterValue<Vtx::IBool>(kEnableWriteId);
     writePosition_ = GetParameterValue<Vtx::IInt>(kWritePositionId);
-    GetSignature()->FindInputPin(kInputId);
-    GetSignature()->FindOutputPin(kOutputId);
 }
 
 void CVector::OnChangedParameter(const std::string& id) {

@@ -47,6 +47,9 @@ private:
     template <class I>
     using Ptr = Vtx::CSmartPtr<I, Vtx::CDatatypeFactory<I>>;
 
+    // Holds the current value objects of the six parameters; a missing or wrongly typed
+    // one throws.
+    void BindParameters();
     // One entry per position 0 to "size" - 1, each a new datatype of the input's class
     // configured like the input. Without an input value the array is emptied; a class the
     // kernel cannot create empties it too and throws a logic exception.
