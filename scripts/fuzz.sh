@@ -1,15 +1,13 @@
 #!/usr/bin/env bash
 # Runs each libFuzzer target (clang, address and undefined-behaviour sanitizers) for a
 # bounded time from its seed corpus in fuzz/corpus/<target>. The targets live in the
-# sanitized tree of scripts/asan.sh; they are built there when missing.
+# sanitized tree of scripts/build-asan.sh; they are built there when missing.
 # FUZZ_SECONDS sets the time per target (default 60).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${FUZZ_SECONDS:-60}
 targets=$(for source in "$root"/fuzz/*.cpp; do basename "$source" .cpp; done)
-VTX_TARGETS="$targets" CC=clang CXX=clang++ "$root/scripts/build.sh" "$root/build-asan" \
-  -DVTX_SANITIZE=address,undefined -DVTX_BUILD_FUZZ=ON -DVTX_BUILD_BENCH=OFF \
-  -DCMAKE_BUILD_TYPE=Debug "-DCMAKE_CXX_FLAGS_DEBUG=-O1 -g1"
+VTX_TARGETS="$targets" "$root/scripts/build-asan.sh"
 export ASAN_OPTIONS="detect_leaks=1 ${ASAN_OPTIONS:-}"
 for name in $targets; do
   work=$(mktemp -d)
