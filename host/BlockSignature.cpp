@@ -211,12 +211,14 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::RemoveParameter(const char* id
 }
 
 Vtx::IDatatype* CBlockSignatureImpl::GetTraceLevel() {
-    if (!traceLevel_) {
-        traceLevel_ = NewDatatype("kernel", "int", "trace level");
-        if (auto* level = dynamic_cast<Vtx::IInt*>(traceLevel_))
-            level->SetValue(static_cast<std::int32_t>(services_->GetInt64Setting("kernel", "trace_level")));
-    }
+    if (!traceLevel_) MakeTraceLevel();
     return traceLevel_;
+}
+
+void CBlockSignatureImpl::MakeTraceLevel() {
+    traceLevel_ = NewDatatype("kernel", "int", "trace level");
+    if (auto* level = dynamic_cast<Vtx::IInt*>(traceLevel_))
+        level->SetValue(static_cast<std::int32_t>(services_->GetInt64Setting("kernel", "trace_level")));
 }
 
 void CBlockSignatureImpl::SetTraceLevel(std::int32_t level) {

@@ -71,6 +71,8 @@ public:
 private:
     // A new datatype of the class, with one reference; a logic exception for an unknown class.
     Vtx::IDatatype* NewDatatype(const std::string& catalogId, const std::string& classId, const std::string& pinId);
+    // Makes the trace-level datum on first use (kept apart: the level is read very often).
+    void MakeTraceLevel();
 
     CKernelServices* services_;
     Vtx::IBlock* block_;

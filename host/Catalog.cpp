@@ -20,4 +20,8 @@ bool CCatalog::HasClass(ObjectKind kind, const std::string& classId) {
     return std::find(ids.begin(), ids.end(), classId) != ids.end();
 }
 
+Vtx::IDatatype* CCatalog::CreateDatatype(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) {
+    return dynamic_cast<Vtx::IDatatype*>(Create(ObjectKind::Datatype, classId, context));
+}
+
 } // namespace vtxhost

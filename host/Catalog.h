@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "vtx/Datatype.h"
 #include "vtx/Object.h"
 
 namespace vtxhost {
@@ -24,6 +25,9 @@ public:
     // catalog has no such class. The context's class is the host's class object for it.
     virtual Vtx::IObject* Create(ObjectKind kind, const std::string& classId,
                                  const Vtx::OBJECT_CREATIONCTX* context) = 0;
+    // Create for a datatype class, the result seen as a datatype (null when it is none); a
+    // catalog whose source hands out datatypes directly saves the cast.
+    virtual Vtx::IDatatype* CreateDatatype(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context);
 };
 
 } // namespace vtxhost

@@ -127,7 +127,8 @@ public:
 // The source as an object of class T when it is exactly of that class, else null.
 template <class T>
 T* OfSameClass(Vtx::ISerialize* source) {
-    return source && typeid(*source) == typeid(T) ? static_cast<T*>(source) : nullptr;
+    // Compared by address: a type described twice only takes the general path.
+    return source && &typeid(*source) == &typeid(T) ? static_cast<T*>(source) : nullptr;
 }
 
 // Value, timestamp and the other time attributes, in the order the block framework uses.

@@ -72,12 +72,6 @@ json ParseJson(const std::string& text) { return json::parse(text, nullptr, fals
 
 // ---- double ----------------------------------------------------------------------------
 
-bool CDoubleImpl::CopySameClass(Vtx::ISerialize* source) {
-    CDoubleImpl* same = OfSameClass<CDoubleImpl>(source);
-    if (same) value_ = same->value_;
-    return same;
-}
-
 std::string CDoubleImpl::WriteBinary() {
     std::string out;
     PutU64(out, BitsOf(value_));
@@ -98,12 +92,6 @@ bool CDoubleImpl::ReadText(const std::string& text) { return ParseDouble(text, v
 
 // ---- int -------------------------------------------------------------------------------
 
-bool CIntImpl::CopySameClass(Vtx::ISerialize* source) {
-    CIntImpl* same = OfSameClass<CIntImpl>(source);
-    if (same) value_ = same->value_;
-    return same;
-}
-
 std::string CIntImpl::WriteBinary() {
     std::string out;
     PutU32(out, static_cast<std::uint32_t>(value_));
@@ -123,12 +111,6 @@ std::string CIntImpl::WriteText() { return std::to_string(value_); }
 bool CIntImpl::ReadText(const std::string& text) { return ParseInt32(text, value_); }
 
 // ---- bool ------------------------------------------------------------------------------
-
-bool CBoolImpl::CopySameClass(Vtx::ISerialize* source) {
-    CBoolImpl* same = OfSameClass<CBoolImpl>(source);
-    if (same) value_ = same->value_;
-    return same;
-}
 
 std::string CBoolImpl::WriteBinary() { return std::string(1, value_ ? '\1' : '\0'); }
 

@@ -15,8 +15,15 @@ public:
     double GetValue() override { return value_; }
     void SetValue(double value) override { value_ = value; }
 
+    // A source of this very class hands its value over directly.
+    void CopyFrom(Vtx::ISerialize* source) override {
+        if (auto* same = OfSameClass<CDoubleImpl>(source))
+            value_ = same->value_;
+        else
+            CKernelDatatypeImpl::CopyFrom(source);
+    }
+
 protected:
-    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     std::string WriteText() override;
@@ -32,8 +39,15 @@ public:
     std::int32_t GetValue() override { return value_; }
     void SetValue(std::int32_t value) override { value_ = value; }
 
+    // A source of this very class hands its value over directly.
+    void CopyFrom(Vtx::ISerialize* source) override {
+        if (auto* same = OfSameClass<CIntImpl>(source))
+            value_ = same->value_;
+        else
+            CKernelDatatypeImpl::CopyFrom(source);
+    }
+
 protected:
-    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     std::string WriteText() override;
@@ -49,8 +63,15 @@ public:
     bool GetValue() override { return value_; }
     void SetValue(bool value) override { value_ = value; }
 
+    // A source of this very class hands its value over directly.
+    void CopyFrom(Vtx::ISerialize* source) override {
+        if (auto* same = OfSameClass<CBoolImpl>(source))
+            value_ = same->value_;
+        else
+            CKernelDatatypeImpl::CopyFrom(source);
+    }
+
 protected:
-    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     std::string WriteText() override;

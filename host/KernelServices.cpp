@@ -11,8 +11,10 @@
 namespace vtxhost {
 
 namespace {
-std::string Text(const char* text) { return text ? text : ""; }
 std::string_view View(const char* text) { return text ? std::string_view(text) : std::string_view(); }
+std::tuple<std::string_view, std::string_view> SettingKey(const char* section, const char* name) {
+    return {View(section), View(name)};
+}
 } // namespace
 
 CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
@@ -34,9 +36,9 @@ std::int32_t CKernelServices::DestroyObject(Vtx::IObject* object) {
     return 0;
 }
 
-Vtx::IObject* CKernelServices::CreateObject(ObjectKind kind, std::string_view catalogId, std::string_view classId) {
-    Creation creation;
-    const std::string* id;
+const CKernelServices::Creation* CKernelServices::Resolve(ObjectKind kind, std::string_view catalogId,
+                                                          std::string_view classId, Vtx::OBJECT_CREATIONCTX& context) {
+    const Creation* creation;
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         auto found = creations_.find(std::make_tuple(static_cast<int>(kind), catalogId, classId));
@@ -46,22 +48,30 @@ Vtx::IObject* CKernelServices::CreateObject(ObjectKind kind, std::string_view ca
             if (!catalog || !catalog->HasClass(kind, classText)) return nullptr;
             found = creations_
                         .emplace(CreationKey{static_cast<int>(kind), catalogText, classText},
-                                 Creation{catalog, ClassObject(kind, catalogText, classText)})
+                                 Creation{catalog, ClassObject(kind, catalogText, classText), nullptr})
                         .first;
+            found->second.classId = &std::get<2>(found->first);
         }
-        creation = found->second;
-        id = &std::get<2>(found->first);
+        creation = &found->second;
     }
-    Vtx::OBJECT_CREATIONCTX context{};
+    context = Vtx::OBJECT_CREATIONCTX{};
     context.objectId = nextObjectId_++;
     context.languageId = languageId_;
-    context.objectClass = creation.objectClass;
+    context.objectClass = creation->objectClass;
     context.kernelServices = this;
-    return creation.catalog->Create(kind, *id, &context);
+    return creation;
+}
+
+Vtx::IObject* CKernelServices::CreateObject(ObjectKind kind, std::string_view catalogId, std::string_view classId) {
+    Vtx::OBJECT_CREATIONCTX context;
+    const Creation* creation = Resolve(kind, catalogId, classId, context);
+    return creation ? creation->catalog->Create(kind, *creation->classId, &context) : nullptr;
 }
 
 Vtx::IDatatype* CKernelServices::CreateDatatype(const char* catalogId, const char* classId) {
-    return dynamic_cast<Vtx::IDatatype*>(CreateObject(ObjectKind::Datatype, View(catalogId), View(classId)));
+    Vtx::OBJECT_CREATIONCTX context;
+    const Creation* creation = Resolve(ObjectKind::Datatype, View(catalogId), View(classId), context);
+    return creation ? creation->catalog->CreateDatatype(*creation->classId, &context) : nullptr;
 }
 
 Vtx::IDatatypeInitInfo* CKernelServices::CreateDatatypeInitInfo(const char* catalogId, const char* classId) {
@@ -107,13 +117,13 @@ void CKernelServices::ForgetBlock(Vtx::IBlock* block) {
 
 bool CKernelServices::HasSetting(const char* section, const char* name) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    const auto key = std::make_tuple(Text(section), Text(name));
+    const auto key = SettingKey(section, name);
     return int64Settings_.count(key) || boolSettings_.count(key);
 }
 
 bool CKernelServices::GetBoolSetting(const char* section, const char* name) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    const auto key = std::make_tuple(Text(section), Text(name));
+    const auto key = SettingKey(section, name);
     if (auto found = boolSettings_.find(key); found != boolSettings_.end()) return found->second;
     if (auto found = int64Settings_.find(key); found != int64Settings_.end()) return found->second != 0;
     return false;
@@ -121,7 +131,7 @@ bool CKernelServices::GetBoolSetting(const char* section, const char* name) {
 
 std::int64_t CKernelServices::GetInt64Setting(const char* section, const char* name) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    const auto key = std::make_tuple(Text(section), Text(name));
+    const auto key = SettingKey(section, name);
     if (auto found = int64Settings_.find(key); found != int64Settings_.end()) return found->second;
     if (auto found = boolSettings_.find(key); found != boolSettings_.end()) return found->second ? 1 : 0;
     return 0;

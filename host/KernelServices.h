@@ -91,13 +91,19 @@ private:
     struct Creation {
         CCatalog* catalog;
         Vtx::IObjectClass* objectClass;
+        const std::string* classId;  // the key's
     };
+    // The creation entry of a class identity, or null when no catalog has the class; the
+    // context gets a fresh object id and the class object.
+    const Creation* Resolve(ObjectKind kind, std::string_view catalogId, std::string_view classId,
+                            Vtx::OBJECT_CREATIONCTX& context);
     using CreationKey = std::tuple<int, std::string, std::string>;
     std::map<CreationKey, Creation, std::less<>> creations_;
 
     std::recursive_mutex mutex_;
-    std::map<std::tuple<std::string, std::string>, std::int64_t> int64Settings_;
-    std::map<std::tuple<std::string, std::string>, bool> boolSettings_;
+    // Keyed by (section, name); looked up by views of the caller's texts.
+    std::map<std::tuple<std::string, std::string>, std::int64_t, std::less<>> int64Settings_;
+    std::map<std::tuple<std::string, std::string>, bool, std::less<>> boolSettings_;
     std::map<std::string, std::shared_ptr<CCatalog>> catalogs_;
     std::map<std::string, std::unique_ptr<CHostObjectClass>> catalogClasses_;
     std::map<std::tuple<int, std::string, std::string>, std::unique_ptr<CHostObjectClass>> objectClasses_;

@@ -64,4 +64,8 @@ Vtx::IObject* CModuleCatalog::Create(ObjectKind kind, const std::string& classId
     return nullptr;
 }
 
+Vtx::IDatatype* CModuleCatalog::CreateDatatype(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) {
+    return signature_->CreateDatatype(classId.c_str(), context);
+}
+
 } // namespace vtxhost

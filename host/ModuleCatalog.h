@@ -21,6 +21,7 @@ public:
     const std::string& GetCatalogId() const override { return id_; }
     std::vector<std::string> GetClassIds(ObjectKind kind) override;
     Vtx::IObject* Create(ObjectKind kind, const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) override;
+    Vtx::IDatatype* CreateDatatype(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) override;
     Vtx::IDllSignature* GetSignature() const { return signature_; }
 
 private:

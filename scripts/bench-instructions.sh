@@ -13,7 +13,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 command -v valgrind >/dev/null || { echo "valgrind is needed (scripts/install-deps.sh installs it)" >&2; exit 1; }
 tree="$root/build-release"
-"$root/scripts/build.sh" "$tree" -DCMAKE_BUILD_TYPE=Release -DVTX_BUILD_BENCH=ON >/dev/null
+VTX_TARGETS="vtx_bench vtxhost Brennick2010" "$root/scripts/build.sh" "$tree" -DCMAKE_BUILD_TYPE=Release -DVTX_BUILD_BENCH=ON >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 

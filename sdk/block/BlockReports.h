@@ -5,11 +5,12 @@
 #include <string>
 #include <typeinfo>
 
+#include "vtx/BlockSignature.h"
+#include "vtx/Datatype.h"
 #include "vtx/Fwd.h"
+#include "vtx/KernelDatatypes.h"
 
 namespace Vtx {
-
-struct IInt;
 
 namespace BlockTexts {
 inline constexpr const char* kMethodTrace = "Block %1%: method %2% %3%\n";
@@ -64,9 +65,19 @@ std::int32_t ReadTraceLevel(IBlockSignature* signature);
 // new datum (or one of another type) is looked up, and refused when it is not an integer.
 class CTraceLevelReader {
 public:
-    std::int32_t Read(IBlockSignature* signature);
+    std::int32_t Read(IBlockSignature* signature) {
+        if (!signature) return 0;
+        IDatatype* datum = signature->GetTraceLevel();
+        // Equal type_info addresses mean the same type; a type described twice (as across
+        // modules) only costs a new look-up.
+        if (!datum || datum != datum_ || &typeid(*datum) != type_) LookUp(datum);
+        return level_->GetValue();
+    }
 
 private:
+    // The datum's integer interface, remembered with the datum; a cast exception when it has none.
+    void LookUp(IDatatype* datum);
+
     IDatatype* datum_ = nullptr;
     const std::type_info* type_ = nullptr;
     IInt* level_ = nullptr;

@@ -15,14 +15,6 @@ template <class V>
 V NumberFromText(const std::string& text) {
     return text.empty() ? V() : boost::lexical_cast<V>(text);
 }
-template <>
-double NumberFromText<double>(const std::string& text) {
-    return text.empty() ? 0.0 : PropertyDoubleFromText(text);
-}
-template <>
-float NumberFromText<float>(const std::string& text) {
-    return text.empty() ? 0.0f : PropertyFloatFromText(text);
-}
 
 } // namespace
 
@@ -89,14 +81,21 @@ void CPropertyImpl::CopyValue(IProperty* other) {
 
 void CPropertyImpl::SetValueText(const char* text) {
     TranslateStdExceptions([&] {
+        // The floating-point types read the caller's text in place.
+        if (type_ == kPropertyDouble) {
+            value_ = text && *text ? PropertyDoubleFromText(text) : 0.0;
+            return;
+        }
+        if (type_ == kPropertyFloat) {
+            value_ = text && *text ? PropertyFloatFromText(text) : 0.0f;
+            return;
+        }
         const std::string input = text ? text : "";
         // Each branch converts before it assigns: a text that does not convert leaves the
         // value as it was.
         switch (type_) {
         case kPropertyInt: value_ = NumberFromText<std::int32_t>(input); break;
         case kPropertyBool: value_ = NumberFromText<bool>(input); break;
-        case kPropertyDouble: value_ = NumberFromText<double>(input); break;
-        case kPropertyFloat: value_ = NumberFromText<float>(input); break;
         case kPropertyString: value_ = input; break;
         case kPropertyChar: value_ = input.empty() ? '\0' : input[0]; break;
         case kPropertyShort: value_ = NumberFromText<std::int16_t>(input); break;

@@ -23,7 +23,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Whether the text is [-]digits[.digits][(e|E)[+|-]digits]; sets nonZero when a digit of
 // the mantissa is not 0.
-bool IsPlainDecimal(const std::string& text, bool& nonZero) {
+bool IsPlainDecimal(std::string_view text, bool& nonZero) {
     std::size_t i = 0;
     const std::size_t n = text.size();
     nonZero = false;
@@ -50,7 +50,7 @@ bool IsPlainDecimal(const std::string& text, bool& nonZero) {
 }
 
 template <class V>
-V ValueOf(const std::string& text) {
+V ValueOf(std::string_view text) {
     bool nonZero = false;
     if (IsPlainDecimal(text, nonZero)) {
         V value = 0;
@@ -60,14 +60,14 @@ V ValueOf(const std::string& text) {
             (kind == FP_NORMAL || (kind == FP_ZERO && !nonZero)))
             return value;
     }
-    return boost::lexical_cast<V>(text);
+    return boost::lexical_cast<V>(text.data(), text.size());
 }
 
 } // namespace
 
 std::string PropertyDoubleText(double value) { return TextOf(value, 17); }
 std::string PropertyFloatText(float value) { return TextOf(value, 9); }
-double PropertyDoubleFromText(const std::string& text) { return ValueOf<double>(text); }
-float PropertyFloatFromText(const std::string& text) { return ValueOf<float>(text); }
+double PropertyDoubleFromText(std::string_view text) { return ValueOf<double>(text); }
+float PropertyFloatFromText(std::string_view text) { return ValueOf<float>(text); }
 
 } // namespace Vtx

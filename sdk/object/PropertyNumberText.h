@@ -7,12 +7,13 @@
 // value is a normal number or an exact zero, and hands every other text to
 // boost::lexical_cast, so that what it refuses (boost::bad_lexical_cast) stays refused.
 #include <string>
+#include <string_view>
 
 namespace Vtx {
 
 std::string PropertyDoubleText(double value);
 std::string PropertyFloatText(float value);
-double PropertyDoubleFromText(const std::string& text);
-float PropertyFloatFromText(const std::string& text);
+double PropertyDoubleFromText(std::string_view text);
+float PropertyFloatFromText(std::string_view text);
 
 } // namespace Vtx
