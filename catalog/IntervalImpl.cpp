@@ -123,7 +123,7 @@ bool CIntervalImpl::UnserializeString(const char* text) {
 void CIntervalImpl::CopyFrom(Vtx::ISerialize* source) {
     // An exact CIntervalImpl (the usual source) is recognised by its type alone; anything
     // else goes through the checked cast.
-    CIntervalImpl* interval = source && typeid(*source) == typeid(CIntervalImpl)
+    CIntervalImpl* interval = source && &typeid(*source) == &typeid(CIntervalImpl)
                                   ? static_cast<CIntervalImpl*>(source)
                                   : Vtx::interface_cast<CIntervalImpl>(source);
     lower_ = interval->lower_;
