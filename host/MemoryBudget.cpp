@@ -20,7 +20,7 @@ std::atomic<std::size_t> refusedInUse{0};
 
 std::size_t DefaultLimit() {
     const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
-    std::size_t limit = std::size_t{4} << 30;
+    std::size_t limit = std::size_t{2} << 30;
     if (pages > 0 && pageSize > 0) {
         const std::size_t half = static_cast<std::size_t>(pages) / 2 * static_cast<std::size_t>(pageSize);
         if (half < limit) limit = half;

@@ -15,7 +15,7 @@
 namespace vtxhost {
 namespace memory_budget {
 
-// The budget vtxhost starts with: half the machine's memory, at most 4 GiB.
+// The budget vtxhost starts with: half the machine's memory, at most 2 GiB.
 std::size_t DefaultLimit();
 // The most bytes that may be held at once; 0 for no limit (the start).
 void SetLimit(std::size_t bytes);

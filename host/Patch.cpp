@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <new>
 
 #include "host/BlockSignature.h"
 #include "host/KernelDatatypeBase.h"
@@ -27,6 +28,8 @@ auto Guarded(const std::string& context, F&& call) -> decltype(call()) {
         return call();
     } catch (const PatchError&) {
         throw;
+    } catch (const std::bad_alloc&) {
+        throw PatchError(context + ": out of memory");
     } catch (Vtx::IException& e) {
         throw PatchError(context + ": " + (e.GetMessageText() ? e.GetMessageText() : "error"));
     } catch (const std::exception& e) {

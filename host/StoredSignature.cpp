@@ -1,5 +1,6 @@
 #include "host/StoredSignature.h"
 
+#include <cmath>
 #include <limits>
 #include <set>
 #include <type_traits>
@@ -407,7 +408,11 @@ bool DomainBounds::Within(const DomainBounds& outer, bool integer) const {
 std::string DomainBounds::Text() const {
     const auto bound = [](double value, std::int32_t kind) -> std::string {
         if (kind != Vtx::kBoundInclusive && kind != Vtx::kBoundExclusive) return "none";
-        return StoredJson(value).dump() + (kind == Vtx::kBoundInclusive ? " inclusive" : " exclusive");
+        // Whole numbers (every integer bound) without a fraction.
+        const std::string number = value == std::floor(value) && std::fabs(value) < 1e15
+                                       ? std::to_string(static_cast<long long>(value))
+                                       : StoredJson(value).dump();
+        return number + (kind == Vtx::kBoundInclusive ? " inclusive" : " exclusive");
     };
     return "[" + bound(minimum, minimumKind) + ", " + bound(maximum, maximumKind) + "]";
 }

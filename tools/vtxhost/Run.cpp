@@ -92,10 +92,13 @@ int RunPatch(int argc, char** argv) {
         return kExitUsage;
     }
     memory_budget::SetLimit(static_cast<std::size_t>(memoryLimitMiB) << 20);
-    // The reason to add to a failure, when the budget refused memory on the way.
-    const auto budgetNote = [] {
+    // The reason to add to a failure, when the budget refused memory on the way (kept for
+    // the error that ends the run, when a block message took it first).
+    std::string lastBudgetNote;
+    const auto budgetNote = [&lastBudgetNote] {
         memory_budget::Refusal refusal;
-        return memory_budget::TakeRefusal(refusal) ? " (" + memory_budget::Describe(refusal) + ")" : std::string();
+        if (memory_budget::TakeRefusal(refusal)) lastBudgetNote = " (" + memory_budget::Describe(refusal) + ")";
+        return lastBudgetNote;
     };
 
     CKernelServices kernel;
@@ -113,7 +116,11 @@ int RunPatch(int argc, char** argv) {
         std::string text = WithoutTrailingNewlines(message.text);
         if (message.kind == Vtx::kMessageErrorInMethod || message.kind == Vtx::kMessageUnhandledException) {
             ++blockErrors;
-            text += budgetNote();
+            memory_budget::Refusal refusal;
+            if (memory_budget::TakeRefusal(refusal)) {
+                lastBudgetNote = " (" + memory_budget::Describe(refusal) + ")";
+                text += lastBudgetNote;
+            }
         }
         std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(), text.c_str());
     });
