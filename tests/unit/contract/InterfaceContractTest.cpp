@@ -35,6 +35,7 @@
 
 using namespace Vtx;
 using contract::Destructor;
+using contract::End;
 using contract::ExpectTable;
 using contract::ExpectTablesInOrder;
 using contract::Operations;
@@ -117,7 +118,8 @@ const Operations kDatatype =
 // Every concrete exception: the interface's two operations and destructor, then the count.
 template <class E>
 Operations ExceptionOperations() {
-    return {VTX_OP(E, Destroy), VTX_OP(E, GetMessageText), Destructor(), VTX_OP(E, AddRef), VTX_OP(E, Release)};
+    return {VTX_OP(E, Destroy),  VTX_OP(E, GetMessageText), Destructor(),
+            VTX_OP(E, AddRef),   VTX_OP(E, Release),        End<E>()};
 }
 
 // Every sink: the dispatcher's callback, then the handler the user writes.
@@ -133,7 +135,8 @@ TEST(InterfaceContract, ModuleBoundary) {
                 kReferenceCounted + Operations{VTX_OP(IThreadSpecificValue, AcquireThreadValue),
                                                VTX_OP(IThreadSpecificValue, ReleaseThreadValue),
                                                VTX_OP(IThreadSpecificValue, GetText),
-                                               VTX_OP(IThreadSpecificValue, SetText)});
+                                               VTX_OP(IThreadSpecificValue, SetText), Destructor(),
+                                               End<IThreadSpecificValue>()});
     // The property-container operations first, then the signature's own; the implementation
     // adds its destructor, AddRef and Release.
     const Operations signature =
@@ -172,54 +175,63 @@ TEST(InterfaceContract, ModuleBoundary) {
                    VTX_OP(IDllSignature, CreateClock),
                    VTX_OP(IDllSignature, CreateSubpatch),
                    VTX_OP(IDllSignature, CreatePatchStorage)};
-    ExpectTable("IDllSignature", signature);
+    ExpectTable("IDllSignature", signature + Operations{End<IDllSignature>()});
     ExpectTable("CDllSignatureImpl", signature + Operations{Destructor(), VTX_OP(CDllSignatureImpl, AddRef),
-                                                            VTX_OP(CDllSignatureImpl, Release)});
+                                                            VTX_OP(CDllSignatureImpl, Release),
+                                                            End<CDllSignatureImpl>()});
 
     ExpectTable("ICatalogFactory",
                 {VTX_OP(ICatalogFactory, Destroy), VTX_OP(ICatalogFactory, GetCatalogsCount),
                  VTX_OP(ICatalogFactory, GetCatalogId), VTX_OP(ICatalogFactory, GetCatalogIndex),
                  VTX_OP(ICatalogFactory, CreateCatalog), Destructor(), VTX_OP(CCatalogFactoryImpl, AddRef),
-                 VTX_OP(CCatalogFactoryImpl, Release)});
+                 VTX_OP(CCatalogFactoryImpl, Release), End<CCatalogFactoryImpl>()});
 
-    ExpectTable("IObjectClassInfo", kObjectClassInfo);
+    ExpectTable("IObjectClassInfo", kObjectClassInfo + Operations{End<IObjectClassInfo>()});
     ExpectTable("ICategoryClassInfo",
                 kObjectClassInfo + Operations{VTX_OP(ICategoryClassInfo, GetCategoryEntries),
-                                              VTX_OP(ICategoryClassInfo, FreeCategoryEntries)});
-    ExpectTable("ISignedObjectClassInfo", kSignedObjectClassInfo);
+                                              VTX_OP(ICategoryClassInfo, FreeCategoryEntries),
+                                              End<ICategoryClassInfo>()});
+    ExpectTable("ISignedObjectClassInfo", kSignedObjectClassInfo + Operations{End<ISignedObjectClassInfo>()});
     ExpectTable("ILibraryObjectClassInfo",
-                kSignedObjectClassInfo + Operations{VTX_OP(ILibraryObjectClassInfo, GetLibraryPath)});
+                kSignedObjectClassInfo + Operations{VTX_OP(ILibraryObjectClassInfo, GetLibraryPath),
+                                                    End<ILibraryObjectClassInfo>()});
     ExpectTable("IDatatypeClassInfo", kSignedObjectClassInfo + Operations{VTX_OP(IDatatypeClassInfo, HasInitInfo),
-                                                                          VTX_OP(IDatatypeClassInfo, GetTextPairs)});
+                                                                          VTX_OP(IDatatypeClassInfo, GetTextPairs),
+                                                                          End<IDatatypeClassInfo>()});
     ExpectTable("IDatatypeConverterClassInfo",
                 kSignedObjectClassInfo + Operations{VTX_OP(IDatatypeConverterClassInfo, GetConverterText1),
                                                     VTX_OP(IDatatypeConverterClassInfo, GetConverterText2),
                                                     VTX_OP(IDatatypeConverterClassInfo, GetConverterText3),
                                                     VTX_OP(IDatatypeConverterClassInfo, GetConverterText4),
-                                                    VTX_OP(IDatatypeConverterClassInfo, GetConverterValue)});
+                                                    VTX_OP(IDatatypeConverterClassInfo, GetConverterValue),
+                                                    End<IDatatypeConverterClassInfo>()});
     ExpectTable("IPatchStorageClassInfo",
                 kSignedObjectClassInfo + Operations{VTX_OP(IPatchStorageClassInfo, GetStorageFlag1),
                                                     VTX_OP(IPatchStorageClassInfo, GetStorageFlag2),
                                                     VTX_OP(IPatchStorageClassInfo, GetStorageFlag3),
-                                                    VTX_OP(IPatchStorageClassInfo, GetStorageText)});
+                                                    VTX_OP(IPatchStorageClassInfo, GetStorageText),
+                                                    End<IPatchStorageClassInfo>()});
     ExpectTable("IDeviceEnumeratorInfo",
                 kReferenceCounted + Operations{VTX_OP(IDeviceEnumeratorInfo, GetClassId),
                                                VTX_OP(IDeviceEnumeratorInfo, Clear),
-                                               VTX_OP(IDeviceEnumeratorInfo, GetFlag)});
+                                               VTX_OP(IDeviceEnumeratorInfo, GetFlag), End<IDeviceEnumeratorInfo>()});
 }
 
 TEST(InterfaceContract, ObjectModel) {
-    ExpectTable("IObjectClassCollection", ObjectClassCollectionOperations<IObjectClassInfo>());
+    ExpectTable("IObjectClassCollection", ObjectClassCollectionOperations<IObjectClassInfo>() +
+                                              Operations{End<IObjectClassCollection<IObjectClassInfo>>()});
     ExpectTable("CObjectClassCollectionImpl",
                 ObjectClassCollectionOperations<IObjectClassInfo>() +
                     Operations{Destructor(), VTX_OP(ClassInfoCollection, SetCursor),
                                VTX_OP(ClassInfoCollection, GetCursor), VTX_OP(ClassInfoCollection, CheckIndex)});
-    ExpectTable("ICollectionBase", ContainerOperations<IObjectClassInfo>());
+    ExpectTable("ICollectionBase",
+                ContainerOperations<IObjectClassInfo>() + Operations{End<ICollectionBase<IObjectClassInfo>>()});
     ExpectTable("IPropertyCollection",
                 CollectionOperations<IProperty>() + Operations{VTX_OP(IPropertyCollection, GetName),
                                                                VTX_OP(IPropertyCollection, HasProperty),
                                                                VTX_OP(IPropertyCollection, GetPropertyByName),
-                                                               VTX_OP(IPropertyCollection, GetIndexByName)});
+                                                               VTX_OP(IPropertyCollection, GetIndexByName),
+                                                               End<IPropertyCollection>()});
 
     ExpectTable("IProperty",
                 kReferenceCounted + Operations{VTX_OP(IProperty, GetType),    VTX_OP(IProperty, GetName),
@@ -233,15 +245,17 @@ TEST(InterfaceContract, ObjectModel) {
                                                VTX_OP(IProperty, GetChar),    VTX_OP(IProperty, SetChar),
                                                VTX_OP(IProperty, GetShort),   VTX_OP(IProperty, SetShort),
                                                VTX_OP(IProperty, GetInt64),   VTX_OP(IProperty, SetInt64),
-                                               VTX_OP(IProperty, GetInt64B),  VTX_OP(IProperty, SetInt64B)});
+                                               VTX_OP(IProperty, GetInt64B),  VTX_OP(IProperty, SetInt64B),
+                                               End<IProperty>()});
     const Operations reference =
         kReferenceCounted + Operations{VTX_OP(IObjectClassReference, GetCatalogId),
                                        VTX_OP(IObjectClassReference, SetCatalogId),
                                        VTX_OP(IObjectClassReference, GetClassId),
                                        VTX_OP(IObjectClassReference, SetClassId)};
-    ExpectTable("IObjectClassReference", reference);
+    ExpectTable("IObjectClassReference", reference + Operations{End<IObjectClassReference>()});
     ExpectTable("ICategoryItemReference", reference + Operations{VTX_OP(ICategoryItemReference, GetThirdText),
-                                                                 VTX_OP(ICategoryItemReference, SetThirdText)});
+                                                                 VTX_OP(ICategoryItemReference, SetThirdText),
+                                                                 End<ICategoryItemReference>()});
     using RefCollection = IObjectClassReferenceCollection;
     ExpectTable("IObjectClassReferenceCollection",
                 kReferenceCounted +
@@ -250,7 +264,8 @@ TEST(InterfaceContract, ObjectModel) {
                                VTX_OP(RefCollection, Contains),     VTX_OP(RefCollection, GetItemByIds),
                                VTX_OP(RefCollection, GetItem),      VTX_OP(RefCollection, ContainsAll),
                                VTX_OP(RefCollection, Clear),        Destructor(),
-                               VTX_OP(CObjectClassReferenceCollectionImpl, GetIndex)});
+                               VTX_OP(CObjectClassReferenceCollectionImpl, GetIndex),
+                               End<CObjectClassReferenceCollectionImpl>()});
 
     ExpectTable("CLogicExceptionImpl", ExceptionOperations<CLogicExceptionImpl>());
     ExpectTable("CCollectionExceptionImpl", ExceptionOperations<CCollectionExceptionImpl>());
@@ -259,7 +274,7 @@ TEST(InterfaceContract, ObjectModel) {
     ExpectTable("CMemoryExceptionImpl", ExceptionOperations<CMemoryExceptionImpl>());
     ExpectTable("CStdExceptionImpl", ExceptionOperations<CStdExceptionImpl>());
 
-    ExpectTable("IObject", kObject);
+    ExpectTable("IObject", kObject + Operations{End<IObject>()});
 }
 
 TEST(InterfaceContract, BlockTables) {
@@ -299,27 +314,31 @@ TEST(InterfaceContract, BlockTables) {
                                      VTX_OP(IBlock, OnBackgroundChanged),
                                      VTX_OP(IBlock, OnAreasChanged),
                                      VTX_OP(IBlock, PaintNCAreas),
-                                     VTX_OP(IBlock, ReleaseDrawingResources)});
-    ExpectTable("IPropertyContainer", kPropertyContainer);
+                                     VTX_OP(IBlock, ReleaseDrawingResources),
+                                     End<IBlock>()});
+    ExpectTable("IPropertyContainer", kPropertyContainer + Operations{End<IPropertyContainer>()});
     ExpectTable("IEventSource",
                 {VTX_OP(IEventSource, SetEventDispatcher),
                  contract::Op("GetEventDispatcher",
                               static_cast<IMessageDispatcher* (IEventSource::*)()>(&IEventSource::GetEventDispatcher)),
                  contract::Op("GetEventDispatcher (second view)",
                               static_cast<const IMessageDispatcher* (IEventSource::*)() const>(
-                                  &IEventSource::GetEventDispatcher))});
-    ExpectTable("ICommandTarget", {VTX_OP(ICommandTarget, ExecuteCommand)});
+                                  &IEventSource::GetEventDispatcher)),
+                 End<IEventSource>()});
+    ExpectTable("ICommandTarget", {VTX_OP(ICommandTarget, ExecuteCommand), End<ICommandTarget>()});
     ExpectTable("IAlarmTarget",
-                {VTX_OP(IAlarmTarget, Destroy), VTX_OP(IAlarmTarget, OnAlarm), VTX_OP(IAlarmTarget, OnAlarmEx)});
+                {VTX_OP(IAlarmTarget, Destroy), VTX_OP(IAlarmTarget, OnAlarm), VTX_OP(IAlarmTarget, OnAlarmEx),
+                 End<IAlarmTarget>()});
 }
 
 TEST(InterfaceContract, DatatypesAndConverter) {
-    ExpectTable("ISerialize", kSerialize);
-    ExpectTable("IDatatypeInitInfo", kSerialize);
-    ExpectTable("IDatatype", kDatatype);
+    ExpectTable("ISerialize", kSerialize + Operations{End<ISerialize>()});
+    ExpectTable("IDatatypeInitInfo", kSerialize + Operations{End<IDatatypeInitInfo>()});
+    ExpectTable("IDatatype", kDatatype + Operations{End<IDatatype>()});
     ExpectTable("IInterval", kDatatype + Operations{VTX_OP(IInterval, SetLower), VTX_OP(IInterval, SetUpper),
-                                                    VTX_OP(IInterval, GetLower), VTX_OP(IInterval, GetUpper)});
-    ExpectTable("IIntervalInitInfo", kSerialize);
+                                                    VTX_OP(IInterval, GetLower), VTX_OP(IInterval, GetUpper),
+                                                    End<IInterval>()});
+    ExpectTable("IIntervalInitInfo", kSerialize + Operations{End<IIntervalInitInfo>()});
     ExpectTable("IDatatypeConverter",
                 kObject + Operations{VTX_OP(IDatatypeConverter, SetConverterText1),
                                      VTX_OP(IDatatypeConverter, SetConverterText2),
@@ -330,7 +349,8 @@ TEST(InterfaceContract, DatatypesAndConverter) {
                                      VTX_OP(IDatatypeConverter, GetConverterText3),
                                      VTX_OP(IDatatypeConverter, GetConverterText4),
                                      VTX_OP(IDatatypeConverter, CanConvert),
-                                     VTX_OP(IDatatypeConverter, Convert)});
+                                     VTX_OP(IDatatypeConverter, Convert),
+                                     End<IDatatypeConverter>()});
 }
 
 // What the host supplies and the module calls: the operations named by the module's calls
@@ -341,9 +361,11 @@ TEST(InterfaceContract, HostServices) {
                  VTX_OP(IKernelServices, CreateDatatypeInitInfo), VTX_OP(IKernelServices, CreateBlockSignature),
                  VTX_OP(IKernelServices, CreateBlockLayout), VTX_OP(IKernelServices, CreateRunTimeContext),
                  VTX_OP(IKernelServices, GetMessageDispatcher), VTX_OP(IKernelServices, GetDiagnosticLog),
-                 VTX_OP(IKernelServices, GetBlockInstanceName), VTX_OP(IKernelServices, GetKernelClock)});
+                 VTX_OP(IKernelServices, GetBlockInstanceName), VTX_OP(IKernelServices, GetKernelClock),
+                 Destructor(), End<IKernelServices>()});
     ExpectTable("IKernelSettings", {VTX_OP(IKernelSettings, HasSetting), VTX_OP(IKernelSettings, GetBoolSetting),
-                                    VTX_OP(IKernelSettings, GetInt64Setting)});
+                                    VTX_OP(IKernelSettings, GetInt64Setting), Destructor(),
+                                    End<IKernelSettings>()});
     ExpectTable("IRunTimeContext",
                 kReferenceCounted + Operations{VTX_OP(IRunTimeContext, IsPatchRunning),
                                                VTX_OP(IRunTimeContext, SetPeriodicActivation),
@@ -351,12 +373,15 @@ TEST(InterfaceContract, HostServices) {
                                                VTX_OP(IRunTimeContext, GetPeriodicActivationSettings),
                                                VTX_OP(IRunTimeContext, SetInputActivation),
                                                VTX_OP(IRunTimeContext, GetInputActivation),
-                                               VTX_OP(IRunTimeContext, GetInputActivationSettings)});
+                                               VTX_OP(IRunTimeContext, GetInputActivationSettings),
+                                               End<IRunTimeContext>()});
     ExpectTable("IPeriodicActivationSettings",
                 {VTX_OP(IPeriodicActivationSettings, SetEnabled), VTX_OP(IPeriodicActivationSettings, GetEnabled),
-                 VTX_OP(IPeriodicActivationSettings, SetPeriod), VTX_OP(IPeriodicActivationSettings, GetPeriod)});
+                 VTX_OP(IPeriodicActivationSettings, SetPeriod), VTX_OP(IPeriodicActivationSettings, GetPeriod),
+                 End<IPeriodicActivationSettings>()});
     ExpectTable("IInputActivationSettings", {VTX_OP(IInputActivationSettings, SetPinActivation),
-                                             VTX_OP(IInputActivationSettings, GetPinActivation)});
+                                             VTX_OP(IInputActivationSettings, GetPinActivation),
+                                             End<IInputActivationSettings>()});
     ExpectTable("IBlockSignature",
                 kReferenceCounted + Operations{VTX_OP(IBlockSignature, GetBlock),
                                                VTX_OP(IBlockSignature, CreateInputPin),
@@ -370,10 +395,10 @@ TEST(InterfaceContract, HostServices) {
                                                VTX_OP(IBlockSignature, FindParameter),
                                                VTX_OP(IBlockSignature, RemoveParameter),
                                                VTX_OP(IBlockSignature, GetTraceLevel),
-                                               VTX_OP(IBlockSignature, Clear)});
+                                               VTX_OP(IBlockSignature, Clear), End<IBlockSignature>()});
     using Pins = IPinCollection<IInputPin>;
     ExpectTable("IPinCollection", {VTX_OP(Pins, GetCount), VTX_OP(Pins, GetAt), VTX_OP(Pins, HasId),
-                                   VTX_OP(Pins, GetById), VTX_OP(Pins, IndexOf)});
+                                   VTX_OP(Pins, GetById), VTX_OP(Pins, IndexOf), End<Pins>()});
 }
 
 TEST(InterfaceContract, EventSinks) {

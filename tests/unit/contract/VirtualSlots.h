@@ -42,6 +42,18 @@ Operation Op(const char* name, M member) {
 // pointer reaches it; it moves the operations after it on.
 inline Operation Destructor() { return {"deleting destructor", kNotVirtual, 2}; }
 
+// A class that adds one operation after all of I's: the slot of that operation is the size
+// of I's table, so an operation appended to I is seen too.
+template <class I>
+struct EndProbe : I {
+    virtual void EndOfTable() = 0;
+};
+
+template <class I>
+Operation End() {
+    return Op("(end of the table)", &EndProbe<I>::EndOfTable);
+}
+
 using Operations = std::vector<Operation>;
 
 inline Operations operator+(Operations first, const Operations& then) {
