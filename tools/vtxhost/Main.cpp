@@ -3,9 +3,12 @@
 #include <cstring>
 #include <exception>
 #include <map>
+#include <new>
 #include <string>
 
+#include "host/MemoryBudget.h"
 #include "tools/vtxhost/Commands.h"
+#include "tools/vtxhost/ExitStatus.h"
 
 namespace vtxhost {
 
@@ -24,7 +27,7 @@ std::map<std::string, Command>& Commands() {
 int PrintUsage(FILE* out) {
     std::fprintf(out, "usage: vtxhost COMMAND [ARGUMENTS]\n\ncommands:\n");
     for (const auto& [name, command] : Commands()) std::fprintf(out, "  %s\n", command.usage.c_str());
-    return out == stdout ? 0 : 2;
+    return out == stdout ? kExitSuccess : kExitUsage;
 }
 
 } // namespace
@@ -45,10 +48,17 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vtxhost: unknown command \"%s\"\n", argv[1]);
         return PrintUsage(stderr);
     }
+    // Every command loads modules and patches under the budget; run can change it.
+    memory_budget::SetLimit(memory_budget::DefaultLimit());
     try {
         return found->second.function(argc - 1, argv + 1);
+    } catch (const std::bad_alloc&) {
+        memory_budget::Refusal refusal;
+        std::fprintf(stderr, "vtxhost %s: out of memory%s\n", argv[1],
+                     memory_budget::TakeRefusal(refusal) ? (": " + memory_budget::Describe(refusal)).c_str() : "");
+        return kExitRefused;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vtxhost: %s\n", e.what());
-        return 1;
+        std::fprintf(stderr, "vtxhost %s: %s\n", argv[1], e.what());
+        return kExitRefused;
     }
 }

@@ -10,6 +10,7 @@
 #include "host/PatchFile.h"
 #include "host/PatchSave.h"
 #include "tools/vtxhost/Commands.h"
+#include "tools/vtxhost/ExitStatus.h"
 
 namespace vtxhost {
 
@@ -18,7 +19,7 @@ namespace {
 int SavePatch(int argc, char** argv) {
     if (argc != 3 || argv[1][0] == '-' || argv[2][0] == '-') {
         std::fprintf(stderr, "usage: vtxhost save PATCH OUTPUT\n");
-        return 2;
+        return kExitUsage;
     }
     CKernelServices kernel;
     try {
@@ -26,10 +27,10 @@ int SavePatch(int argc, char** argv) {
         SavePatchFile(*loaded.patch, loaded.modulePaths, argv[2]);
     } catch (const PatchError& e) {
         std::fprintf(stderr, "vtxhost save: %s\n", e.what());
-        return 1;
+        return kExitRefused;
     }
     std::printf("saved patch \"%s\" to %s\n", argv[1], argv[2]);
-    return 0;
+    return kExitSuccess;
 }
 
 const CommandRegistrar registrar("save", "save PATCH OUTPUT", SavePatch);
