@@ -90,12 +90,17 @@ private:
         std::string name;
         Vtx::IBlock* block;  // one reference
         std::int64_t nextDue = 0;
+        // Resolved by Start for the rounds: the block's signature and the input pins whose
+        // new data activates it.
+        CBlockSignatureImpl* signature = nullptr;
+        std::vector<CInputPinImpl*> activatingInputs;
     };
     Vtx::IBlock* Adopt(const std::string& instanceName, Vtx::IBlock* block,
                        const std::function<void(Vtx::IBlock*)>& initInstance);
     Entry& EntryOf(const std::string& instanceName);
     CBlockSignatureImpl* SignatureOf(const Entry& entry);
     void ResolveTypes(Entry& entry);
+    void ResolveActivation(Entry& entry);
     void Deliver(Entry& entry);
     void SetContextsRunning(bool running);
     std::size_t IndexOf(const std::string& instanceName) const;
