@@ -362,17 +362,8 @@ void PrintFields(std::ostream& out, const Json& object, const std::string& inden
     }
 }
 
-void PrintText(std::ostream& out, const Json& model) {
-    if (model.contains("module")) {
-        out << "Module\n";
-        PrintFields(out, model["module"], "  ");
-    }
-    out << "Catalog " << Scalar(model["catalog"]["catalogId"]) << '\n';
-    PrintFields(out, model["catalog"], "  ", "catalogId");
-    const Json& properties = model.contains("properties") ? model["properties"] : Json(Json::array());
-    if (!model.contains("properties")) {
-        // the kernel catalog and a single class have no property sets to show
-    } else if (properties.is_array()) {
+void PrintProperties(std::ostream& out, const Json& properties) {
+    if (properties.is_array()) {
         out << "Properties (" << properties.size() << " sets)\n";
         for (const Json& set : properties) {
             out << "  Set " << Scalar(set["set"]) << '\n';
@@ -384,6 +375,17 @@ void PrintText(std::ostream& out, const Json& model) {
     } else {
         out << "Properties: " << Scalar(properties) << '\n';
     }
+}
+
+void PrintText(std::ostream& out, const Json& model) {
+    if (model.contains("module")) {
+        out << "Module\n";
+        PrintFields(out, model["module"], "  ");
+    }
+    out << "Catalog " << Scalar(model["catalog"]["catalogId"]) << '\n';
+    PrintFields(out, model["catalog"], "  ", "catalogId");
+    // The kernel catalog and a single class's listing carry no property sets.
+    if (model.contains("properties")) PrintProperties(out, model["properties"]);
     for (const Json& collection : model["collections"]) {
         out << collection["collection"].get<std::string>() << " (" << collection["records"].size() << ")\n";
         for (const Json& record : collection["records"]) {
