@@ -2,6 +2,8 @@
 // (found right after HasClassId) against an item that needs a full scan.
 #include <benchmark/benchmark.h>
 
+#include "bench/FixedIterations.h"
+
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -51,7 +53,7 @@ void BM_CollectionGetIndexAtCursor(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(collection->GetIndex(target.c_str()));
     collection->Release();
 }
-BENCHMARK(BM_CollectionGetIndexAtCursor);
+VTX_BENCHMARK(BM_CollectionGetIndexAtCursor);
 
 void BM_CollectionGetIndexScan(benchmark::State& state) {
     auto* collection = MakeCollection();
@@ -60,7 +62,7 @@ void BM_CollectionGetIndexScan(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(collection->GetIndex(target.c_str()));
     collection->Release();
 }
-BENCHMARK(BM_CollectionGetIndexScan);
+VTX_BENCHMARK(BM_CollectionGetIndexScan);
 
 } // namespace
 
@@ -81,4 +83,4 @@ void BM_CollectionGetIndexScan_Baseline(benchmark::State& state) {
         benchmark::DoNotOptimize(found);
     }
 }
-BENCHMARK(BM_CollectionGetIndexScan_Baseline);
+VTX_BENCHMARK(BM_CollectionGetIndexScan_Baseline);

@@ -3,6 +3,8 @@
 // the two bounds for the text form.
 #include <benchmark/benchmark.h>
 
+#include "bench/FixedIterations.h"
+
 #include <boost/lexical_cast.hpp>
 
 #include <charconv>
@@ -49,7 +51,7 @@ void BM_IntervalBinaryRoundTrip(benchmark::State& state) {
     }
     if (target->GetUpper() != kUpper) state.SkipWithError("value not copied");
 }
-BENCHMARK(BM_IntervalBinaryRoundTrip);
+VTX_BENCHMARK(BM_IntervalBinaryRoundTrip);
 
 void BM_BareBinaryRoundTrip(benchmark::State& state) {
     unsigned char source[20] = {16};
@@ -65,7 +67,7 @@ void BM_BareBinaryRoundTrip(benchmark::State& state) {
         std::free(block);
     }
 }
-BENCHMARK(BM_BareBinaryRoundTrip);
+VTX_BENCHMARK(BM_BareBinaryRoundTrip);
 
 void BM_IntervalTextRoundTrip(benchmark::State& state) {
     IntervalPair pair;
@@ -78,7 +80,7 @@ void BM_IntervalTextRoundTrip(benchmark::State& state) {
     }
     if (target->GetUpper() != kUpper) state.SkipWithError("value not copied");
 }
-BENCHMARK(BM_IntervalTextRoundTrip);
+VTX_BENCHMARK(BM_IntervalTextRoundTrip);
 
 void BM_BareTextRoundTrip(benchmark::State& state) {
     double lower = kLower;
@@ -96,7 +98,7 @@ void BM_BareTextRoundTrip(benchmark::State& state) {
     }
     if (upper != kUpper) state.SkipWithError("value not copied");
 }
-BENCHMARK(BM_BareTextRoundTrip);
+VTX_BENCHMARK(BM_BareTextRoundTrip);
 
 // The same text through a stream and boost::lexical_cast, for scale.
 void BM_StreamAndLexicalCastTextRoundTrip(benchmark::State& state) {
@@ -112,6 +114,6 @@ void BM_StreamAndLexicalCastTextRoundTrip(benchmark::State& state) {
     }
     if (upper != kUpper) state.SkipWithError("value not copied");
 }
-BENCHMARK(BM_StreamAndLexicalCastTextRoundTrip);
+VTX_BENCHMARK(BM_StreamAndLexicalCastTextRoundTrip);
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <fstream>
 #include <limits>
+#include <new>
 
 #include "host/BlockSignature.h"
 #include "host/KernelDatatypeBase.h"
@@ -31,6 +32,8 @@ auto Guarded(const std::string& context, F&& call) -> decltype(call()) {
         return call();
     } catch (const PatchError&) {
         throw;
+    } catch (const std::bad_alloc&) {
+        throw PatchError(context + ": out of memory");
     } catch (Vtx::IException& e) {
         throw PatchError(context + ": " + (e.GetMessageText() ? e.GetMessageText() : "error"));
     } catch (const std::exception& e) {
@@ -85,9 +88,8 @@ CPatch::~CPatch() {
 std::int64_t CPatch::GetCurrentTime() { return kernel_.GetKernelClock()->GetCurrentTime(); }
 
 std::size_t CPatch::IndexOf(const std::string& instanceName) const {
-    for (std::size_t i = 0; i < blocks_.size(); ++i)
-        if (blocks_[i].name == instanceName) return i;
-    return blocks_.size();
+    auto found = blockIndex_.find(instanceName);
+    return found == blockIndex_.end() ? blocks_.size() : found->second;
 }
 
 CPatch::Entry& CPatch::EntryOf(const std::string& instanceName) {
@@ -170,6 +172,7 @@ Vtx::IBlock* CPatch::Adopt(const std::string& instanceName, Vtx::IBlock* block,
         block->Release();
         throw;
     }
+    blockIndex_.emplace(instanceName, blocks_.size());
     blocks_.push_back(Entry{instanceName, block, 0, {}});
     return block;
 }
@@ -336,7 +339,15 @@ void CPatch::Start() {
     startTime_ = now_;
     profiling_ = profilingRequested_ || kernel_.GetBoolSetting("kernel", "log_profiling_info");
     for (auto& entry : blocks_) {
-        Vtx::IPeriodicActivationSettings* settings = entry.block->GetRunTimeContext()->GetPeriodicActivationSettings();
+        Vtx::IRunTimeContext* context = entry.block->GetRunTimeContext();
+        Vtx::IPeriodicActivationSettings* settings = context->GetPeriodicActivationSettings();
+        // A period below one unit would never move the clock: the patch would spin in place.
+        if (context->GetPeriodicActivation() && settings->GetEnabled() && settings->GetPeriod() < 1) {
+            const std::int64_t period = settings->GetPeriod();
+            Stop();
+            throw PatchError("block " + Quoted(entry.name) + " asks to be activated every " + std::to_string(period) +
+                             " units of 100 ns; the period must be at least 1");
+        }
         entry.nextDue = now_ + settings->GetPeriod();
         entry.execute = ProfilingSamples{};
     }

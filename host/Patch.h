@@ -30,6 +30,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/ProfilingStatistics.h"
@@ -127,6 +128,7 @@ private:
     CKernelServices& kernel_;
     std::string name_;
     std::vector<Entry> blocks_;
+    std::unordered_map<std::string, std::size_t> blockIndex_;  // instance name to place in blocks_
     bool initialised_ = false;
     bool running_ = false;
     std::int64_t rounds_ = 0;

@@ -49,7 +49,12 @@ struct LoadedPatch {
     std::unique_ptr<CPatch> patch;
 };
 
+// The file must be a regular file of at most 256 MiB; a JSON document nested at most 512
+// deep (JsonDocument.h).
 LoadedPatch LoadPatchFile(CKernelServices& kernel, const std::string& path, const ModuleOpener& openModule);
+// The text of a regular file of at most maxBytes; a PatchError naming the file and the
+// reason otherwise (a directory, a device, a pipe, too long, unreadable).
+std::string ReadPatchFileText(const std::string& path, std::size_t maxBytes);
 // The same from a text; fileName names it in messages, folder resolves module paths.
 LoadedPatch LoadPatchText(CKernelServices& kernel, const std::string& text, const std::string& fileName,
                           const std::string& folder, const ModuleOpener& openModule);

@@ -139,7 +139,7 @@ TEST(VtxhostCommands, HelpVersionAndUsage) {
         {"list --all", 2, {}, {"unexpected argument \"--all\"", "usage: vtxhost list"}},
         {"run", 2, {}, {"no patch given", "usage: vtxhost run"}},
         {"run {dir}/seq.json --bogus", 2, {}, {"unexpected argument \"--bogus\""}},
-        {"run {dir}/seq.json --activations -1", 2, {}, {"--activations takes a count, not \"-1\""}},
+        {"run {dir}/seq.json --activations -1", 2, {}, {"--activations takes a count from 0 to 9223372036854775807, not \"-1\""}},
         {"run {dir}/seq.json --activations 99999999999999999999", 2, {}, {"--activations takes a count"}},
         {"run {dir}/seq.json --set numbers.period", 2, {}, {"--set takes BLOCK.PARAM=TEXT, not \"numbers.period\""}},
         {"run {dir}/seq.json --set .period=3", 2, {}, {"--set takes BLOCK.PARAM=TEXT"}},
@@ -171,7 +171,7 @@ TEST(VtxhostCommands, InspectListAndDot) {
                                          "b2 -> b3 [label=\"Brennick2010/Interval\"",
                                          "b3 -> b4 [label=\"Brennick2010/Interval\", taillabel=\"output\", headlabel=\"input\"]"},
          {}},
-        {"dot {dir}/missing.json", 1, {}, {"missing.json: the patch file cannot be read"}},
+        {"dot {dir}/missing.json", 1, {}, {"missing.json: the patch file cannot be opened"}},
         {"dot {dir}/genbad.json", 1, {}, {"has no parameter \"label_5\""}},
     };
     for (const Case& c : cases) Check(c);
@@ -370,7 +370,7 @@ TEST(VtxhostCommands, CtrlCStopsARealtimeRunCleanly) {
     EXPECT_LT(stop, done);
     EXPECT_NE(doneSignature, std::string::npos);
     EXPECT_LT(done, doneSignature);
-    EXPECT_NE(ReadFile(errorFile).find("vtxhost run: stopped by Ctrl-C after "), std::string::npos);
+    EXPECT_NE(ReadFile(errorFile).find("vtxhost run: interrupted; the patch was stopped after "), std::string::npos);
 }
 
 } // namespace

@@ -3,8 +3,10 @@
 #include <cstring>
 #include <exception>
 #include <map>
+#include <new>
 #include <string>
 
+#include "host/MemoryBudget.h"
 #include "module/ModuleState.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
@@ -103,10 +105,17 @@ int main(int argc, char** argv) {
             return kExitSuccess;
         }
     }
+    // Every command loads modules and patches under the budget; run can change it.
+    memory_budget::SetLimit(memory_budget::DefaultLimit());
     try {
         return found->second.function(argc - 1, argv + 1);
+    } catch (const std::bad_alloc&) {
+        memory_budget::Refusal refusal;
+        std::fprintf(stderr, "vtxhost %s: out of memory%s\n", argv[1],
+                     memory_budget::TakeRefusal(refusal) ? (": " + memory_budget::Describe(refusal)).c_str() : "");
+        return kExitRefused;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vtxhost: %s\n", e.what());
+        std::fprintf(stderr, "vtxhost %s: %s\n", argv[1], e.what());
         return kExitRefused;
     }
 }

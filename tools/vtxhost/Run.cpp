@@ -1,30 +1,39 @@
-// vtxhost run PATCH [--activations N] [--trace-level L] [--set BLOCK.PARAM=TEXT]...
-//                   [--realtime] [--profile]
+// vtxhost run PATCH [--activations N] [--trace-level L] [--memory-limit MIB]
+//                   [--set BLOCK.PARAM=TEXT]... [--realtime] [--profile]
 // Loads a patch file, sets the values given with --set, runs it for N activation rounds
 // (10 by default) and prints, per round, what each sink received, every message the blocks
-// send and, with a trace level, the diagnostic log as it is written. Ctrl-C stops the patch
-// cleanly between two rounds.
+// send and, with a trace level, the diagnostic log as it is written. The C++ allocations of
+// the run, the blocks' own included, are held to a memory budget (MIB mebibytes; 0 for
+// none): a block that asks for more fails as it would when memory runs out, and the message
+// says so. Ctrl-C stops the patch cleanly between two rounds.
+//
+// Exit status (ExitStatus.h): 0 for a run without errors, 1 for a patch or --set value
+// refused while loading or starting, 2 for a wrong command line, 3 when a block reported an
+// error or a trapped exception during the run, 130 when Ctrl-C stopped it.
 #include <signal.h>
 #include <time.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <map>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "host/KernelBlocks.h"
 #include "host/KernelServices.h"
+#include "host/MemoryBudget.h"
 #include "host/ModuleOpener.h"
 #include "host/ParameterValues.h"
 #include "host/PatchFile.h"
 #include "host/ProfilingStatistics.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
+#include "vtx/EventSource.h"
 
 namespace vtxhost {
 
@@ -41,6 +50,8 @@ constexpr const char* kHelp =
     "                           Ctrl-C)\n"
     "  --trace-level L          print the host's diagnostic log, which blocks write to when\n"
     "                           their own \"trace_level\" reaches a method's threshold\n"
+    "  --memory-limit MIB       the memory budget of the run in mebibytes (0 for none; half\n"
+    "                           the machine's memory, at most 2 GiB, by default)\n"
     "  --set BLOCK.PARAM=TEXT   set a parameter after loading, through the block's own check,\n"
     "                           as a value of the patch file (repeatable)\n"
     "  --realtime               run each round when the wall clock reaches its kernel time\n"
@@ -49,7 +60,7 @@ constexpr const char* kHelp =
     "                           \"log_profiling_info\" in the patch does the same)\n"
     "\n"
     "Exit status: 0 the run went through, 1 the patch or a --set value was refused, 2 wrong\n"
-    "arguments, 130 stopped by Ctrl-C.\n";
+    "arguments, 3 a block reported an error or a trapped exception, 130 stopped by Ctrl-C.\n";
 
 volatile sig_atomic_t interrupted = 0;
 
@@ -65,12 +76,13 @@ void CatchInterrupt() {
     sigaction(SIGINT, &action, nullptr);
 }
 
-bool ReadCount(const char* text, long long minimum, long long& value) {
+// A decimal count from minimum to maximum, nothing around it.
+bool ReadCount(const char* text, long long minimum, long long maximum, long long& value) {
     if (!text || !*text) return false;
     errno = 0;
     char* end = nullptr;
     const long long parsed = std::strtoll(text, &end, 10);
-    if (errno || *end != '\0' || parsed < minimum) return false;
+    if (errno == ERANGE || *end != '\0' || parsed < minimum || parsed > maximum) return false;
     value = parsed;
     return true;
 }
@@ -123,6 +135,7 @@ struct Options {
     long long activations = 10;
     bool activationsGiven = false;
     long long traceLevel = -1;
+    long long memoryLimitMiB = static_cast<long long>(memory_budget::Limit() >> 20);
     std::vector<ParameterValue> settings;
     std::vector<std::string> settingTexts;
     bool realtime = false;
@@ -135,14 +148,22 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         const std::string argument = argv[i];
         const bool hasValue = i + 1 < argc;
         if (argument == "--activations" && hasValue) {
-            if (!ReadCount(argv[++i], 0, options.activations)) {
-                std::fprintf(stderr, "vtxhost run: --activations takes a count, not \"%s\"\n", argv[i]);
+            if (!ReadCount(argv[++i], 0, LLONG_MAX, options.activations)) {
+                std::fprintf(stderr, "vtxhost run: --activations takes a count from 0 to %lld, not \"%s\"\n", LLONG_MAX,
+                             argv[i]);
                 return std::nullopt;
             }
             options.activationsGiven = true;
         } else if (argument == "--trace-level" && hasValue) {
-            if (!ReadCount(argv[++i], 0, options.traceLevel) || options.traceLevel > 1000) {
+            if (!ReadCount(argv[++i], 0, 1000, options.traceLevel)) {
                 std::fprintf(stderr, "vtxhost run: --trace-level takes a level from 0 to 1000, not \"%s\"\n", argv[i]);
+                return std::nullopt;
+            }
+        } else if (argument == "--memory-limit" && hasValue) {
+            // Up to 1 TiB; 0 lifts the budget.
+            if (!ReadCount(argv[++i], 0, 1LL << 20, options.memoryLimitMiB)) {
+                std::fprintf(stderr, "vtxhost run: --memory-limit takes mebibytes from 0 to %lld, not \"%s\"\n",
+                             1LL << 20, argv[i]);
                 return std::nullopt;
             }
         } else if (argument == "--set" && hasValue) {
@@ -168,7 +189,7 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         std::fprintf(stderr, "vtxhost run: no patch given\n");
         return std::nullopt;
     }
-    if (options.realtime && !options.activationsGiven) options.activations = std::numeric_limits<long long>::max();
+    if (options.realtime && !options.activationsGiven) options.activations = LLONG_MAX;
     return options;
 }
 
@@ -198,6 +219,15 @@ int RunPatch(int argc, char** argv) {
     const std::optional<Options> parsed = ParseOptions(argc, argv);
     if (!parsed) return UsageError("run");
     const Options& options = *parsed;
+    memory_budget::SetLimit(static_cast<std::size_t>(options.memoryLimitMiB) << 20);
+    // The reason to add to a failure, when the budget refused memory on the way (kept for
+    // the error that ends the run, when a block message took it first).
+    std::string lastBudgetNote;
+    const auto budgetNote = [&lastBudgetNote] {
+        memory_budget::Refusal refusal;
+        if (memory_budget::TakeRefusal(refusal)) lastBudgetNote = " (" + memory_budget::Describe(refusal) + ")";
+        return lastBudgetNote;
+    };
 
     CKernelServices kernel;
     if (options.traceLevel >= 0) {
@@ -207,11 +237,20 @@ int RunPatch(int argc, char** argv) {
         });
     }
     std::map<Vtx::IEventSource*, std::string> sources;
-    kernel.Dispatcher().SubscribeMessages([&sources](const DispatchedMessage& message) {
+    long long blockErrors = 0;
+    kernel.Dispatcher().SubscribeMessages([&](const DispatchedMessage& message) {
         auto found = sources.find(message.source);
         const std::string from = found == sources.end() ? "the host" : found->second;
-        std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(),
-                    WithoutTrailingNewlines(message.text).c_str());
+        std::string text = WithoutTrailingNewlines(message.text);
+        if (message.kind == Vtx::kMessageErrorInMethod || message.kind == Vtx::kMessageUnhandledException) {
+            ++blockErrors;
+            memory_budget::Refusal refusal;
+            if (memory_budget::TakeRefusal(refusal)) {
+                lastBudgetNote = " (" + memory_budget::Describe(refusal) + ")";
+                text += lastBudgetNote;
+            }
+        }
+        std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(), text.c_str());
     });
 
     std::int64_t roundsRun = 0;
@@ -263,21 +302,30 @@ int RunPatch(int argc, char** argv) {
         }
     } catch (const PatchError& e) {
         std::fflush(stdout);
-        std::fprintf(stderr, "vtxhost run: %s\n", e.what());
+        std::fprintf(stderr, "vtxhost run: %s%s\n", e.what(), budgetNote().c_str());
+        return kExitRefused;
+    } catch (const std::bad_alloc&) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "vtxhost run: %s: out of memory%s\n", options.path, budgetNote().c_str());
         return kExitRefused;
     }
     std::fflush(stdout);
     if (interrupted) {
-        std::fprintf(stderr, "vtxhost run: stopped by Ctrl-C after %s\n",
+        std::fprintf(stderr, "vtxhost run: interrupted; the patch was stopped after %s\n",
                      Counted(roundsRun, "round", "rounds").c_str());
         return kExitInterrupted;
+    }
+    if (blockErrors > 0) {
+        std::fprintf(stderr, "vtxhost run: %s reported by blocks during the run\n",
+                     Counted(blockErrors, "error", "errors").c_str());
+        return kExitRunErrors;
     }
     return kExitSuccess;
 }
 
 const CommandRegistrar registrar("run",
-                                 "run PATCH [--activations N] [--trace-level L] [--set BLOCK.PARAM=TEXT]... "
-                                 "[--realtime] [--profile]",
+                                 "run PATCH [--activations N] [--trace-level L] [--memory-limit MIB] "
+                                 "[--set BLOCK.PARAM=TEXT]... [--realtime] [--profile]",
                                  RunPatch, kHelp);
 
 } // namespace
