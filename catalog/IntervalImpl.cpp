@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <typeinfo>
 #include <utility>
 
 #include <boost/algorithm/string/split.hpp>
@@ -123,7 +124,11 @@ bool CIntervalImpl::UnserializeString(const char* text) {
 }
 
 void CIntervalImpl::CopyFrom(Vtx::ISerialize* source) {
-    CIntervalImpl* interval = Vtx::interface_cast<CIntervalImpl>(source);
+    // An exact CIntervalImpl (the usual source) is recognised by its type alone; anything
+    // else goes through the checked cast.
+    CIntervalImpl* interval = source && typeid(*source) == typeid(CIntervalImpl)
+                                  ? static_cast<CIntervalImpl*>(source)
+                                  : Vtx::interface_cast<CIntervalImpl>(source);
     lower_ = interval->lower_;
     upper_ = interval->upper_;
 }

@@ -25,7 +25,7 @@ bool CCheckReport::Run(const std::string& name, const std::function<std::string(
     } catch (Vtx::IException& e) {
         failure = std::string("the module threw: ") + (e.GetMessageText() ? e.GetMessageText() : "(no text)");
     } catch (const std::exception& e) {
-        failure = std::string("the module threw: ") + e.what();
+        failure = e.what();
     }
     while (!failure.empty() && failure.back() == '\n') failure.pop_back();
     Fail(name, failure);

@@ -28,7 +28,8 @@ public:
     void Pass(const std::string& name, const std::string& detail = {});
     void Fail(const std::string& name, const std::string& reason);
     // Runs the check: it passes with the detail it returns, and fails with the reason of a
-    // CheckFailure or of any exception the module let out. True when it passed.
+    // CheckFailure, of an exception of the module's family ("the module threw: ...") or of
+    // a standard exception. True when it passed.
     bool Run(const std::string& name, const std::function<std::string()>& check);
 
     const std::vector<CheckResult>& Results() const { return results_; }

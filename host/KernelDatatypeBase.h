@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <typeinfo>
 
 #include "sdk/object/Exceptions.h"
 #include "sdk/object/MessageTable.h"
@@ -77,6 +78,7 @@ public:
     void CopyFrom(Vtx::ISerialize* source) override {
         if (!source) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullSerializable);
         if (source == this) return;
+        if (CopySameClass(source)) return;
         Vtx::ProducedBinary binary(source);
         if (!UnserializeBinary(binary.get())) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kUnserializeFailed);
     }
@@ -90,6 +92,11 @@ public:
     }
 
 protected:
+    // Takes the value of a source of exactly this class directly, which is what loading its
+    // binary form would do; false (nothing done) for a source of another class, which then
+    // goes through its binary form.
+    virtual bool CopySameClass(Vtx::ISerialize*) { return false; }
+
     // The value as binary payload and as text; loading returns false for a malformed form
     // and leaves the value unchanged then.
     virtual std::string WriteBinary() = 0;
@@ -116,6 +123,12 @@ class CKernelInitInfoImpl : public CKernelSerializeImpl<Vtx::CDatatypeInitInfoIm
 public:
     explicit CKernelInitInfoImpl(const Vtx::OBJECT_CREATIONCTX* context) : Base(context) {}
 };
+
+// The source as an object of class T when it is exactly of that class, else null.
+template <class T>
+T* OfSameClass(Vtx::ISerialize* source) {
+    return source && typeid(*source) == typeid(T) ? static_cast<T*>(source) : nullptr;
+}
 
 // Value, timestamp and the other time attributes, in the order the block framework uses.
 void CopyValueAndTime(Vtx::IDatatype* destination, Vtx::IDatatype* source);

@@ -72,6 +72,12 @@ json ParseJson(const std::string& text) { return json::parse(text, nullptr, fals
 
 // ---- double ----------------------------------------------------------------------------
 
+bool CDoubleImpl::CopySameClass(Vtx::ISerialize* source) {
+    CDoubleImpl* same = OfSameClass<CDoubleImpl>(source);
+    if (same) value_ = same->value_;
+    return same;
+}
+
 std::string CDoubleImpl::WriteBinary() {
     std::string out;
     PutU64(out, BitsOf(value_));
@@ -92,6 +98,12 @@ bool CDoubleImpl::ReadText(const std::string& text) { return ParseDouble(text, v
 
 // ---- int -------------------------------------------------------------------------------
 
+bool CIntImpl::CopySameClass(Vtx::ISerialize* source) {
+    CIntImpl* same = OfSameClass<CIntImpl>(source);
+    if (same) value_ = same->value_;
+    return same;
+}
+
 std::string CIntImpl::WriteBinary() {
     std::string out;
     PutU32(out, static_cast<std::uint32_t>(value_));
@@ -111,6 +123,12 @@ std::string CIntImpl::WriteText() { return std::to_string(value_); }
 bool CIntImpl::ReadText(const std::string& text) { return ParseInt32(text, value_); }
 
 // ---- bool ------------------------------------------------------------------------------
+
+bool CBoolImpl::CopySameClass(Vtx::ISerialize* source) {
+    CBoolImpl* same = OfSameClass<CBoolImpl>(source);
+    if (same) value_ = same->value_;
+    return same;
+}
 
 std::string CBoolImpl::WriteBinary() { return std::string(1, value_ ? '\1' : '\0'); }
 
@@ -135,6 +153,12 @@ bool CBoolImpl::ReadText(const std::string& text) {
 
 // ---- string ----------------------------------------------------------------------------
 
+bool CStringImpl::CopySameClass(Vtx::ISerialize* source) {
+    CStringImpl* same = OfSameClass<CStringImpl>(source);
+    if (same) value_ = same->value_;
+    return same;
+}
+
 // The value is a C text: a payload with a zero byte cannot be held whole and is refused.
 bool CStringImpl::ReadBinary(const std::string& payload) {
     if (payload.find('\0') != std::string::npos) return false;
@@ -148,6 +172,12 @@ bool CStringImpl::ReadText(const std::string& text) {
 }
 
 // ---- trigger ---------------------------------------------------------------------------
+
+bool CTriggerImpl::CopySameClass(Vtx::ISerialize* source) {
+    CTriggerImpl* same = OfSameClass<CTriggerImpl>(source);
+    if (same) count_ = same->count_;
+    return same;
+}
 
 std::string CTriggerImpl::WriteBinary() {
     std::string out;
@@ -210,7 +240,14 @@ bool CLabelledSetInitInfoImpl::ReadText(const std::string& text) {
 
 CLabelledSetImpl::~CLabelledSetImpl() {
     Replace({});
+    ReleaseSpare();
     if (initInfo_) initInfo_->Release();
+}
+
+void CLabelledSetImpl::ReleaseSpare() {
+    std::vector<Item> spare;
+    spare.swap(spare_);
+    for (auto& item : spare) item.value->Release();
 }
 
 void CLabelledSetImpl::Replace(std::vector<Item> items) {
@@ -235,6 +272,10 @@ void CLabelledSetImpl::InitInstance(Vtx::IDatatypeInitInfo* initInfo) {
         }
         copyTyping->SetElementCatalogId(catalogId.c_str());
         copyTyping->SetElementClassId(classId.c_str());
+        if (catalogId != catalogId_ || classId != classId_) {
+            ReleaseSpare();
+            ForgetAcceptedClass();
+        }
         if (initInfo_) initInfo_->Release();
         initInfo_ = copy;
         catalogId_ = catalogId;
@@ -253,6 +294,8 @@ void CLabelledSetImpl::InitInstance(Vtx::IDatatypeInitInfo* initInfo) {
 
 void CLabelledSetImpl::DoneInstance() {
     Replace({});
+    ReleaseSpare();
+    ForgetAcceptedClass();
     if (initInfo_) initInfo_->Release();
     initInfo_ = nullptr;
     catalogId_.clear();
@@ -261,7 +304,79 @@ void CLabelledSetImpl::DoneInstance() {
 
 Vtx::IDatatypeInitInfo* CLabelledSetImpl::GetInitInfo() { return initInfo_; }
 
-void CLabelledSetImpl::ClearItems() { Replace({}); }
+void CLabelledSetImpl::ClearItems() {
+    std::vector<Item> items;
+    items.swap(items_);
+    Retire(std::move(items));
+}
+
+void CLabelledSetImpl::Retire(std::vector<Item> items) {
+    for (auto& item : items) {
+        // The count after AddRef tells whether the set is the only holder: then the element
+        // is kept for reuse, otherwise its holders keep it as it is.
+        if (item.value->AddRef() == 2) {
+            item.value->Release();
+            spare_.push_back(std::move(item));
+        } else {
+            item.value->Release();
+            item.value->Release();
+        }
+    }
+    // The emptied vector's storage serves the next items.
+    if (items_.empty()) {
+        items.clear();
+        items_.swap(items);
+    }
+}
+
+void CLabelledSetImpl::ForgetAcceptedClass() {
+    acceptedClass_ = nullptr;
+    acceptedCatalogId_.clear();
+    acceptedClassId_.clear();
+}
+
+void CLabelledSetImpl::AcceptClass(Vtx::IDatatype* value, Vtx::IObjectClass* objectClass) {
+    if (objectClass && objectClass == acceptedClass_) return;
+    std::string catalogId = CatalogIdOf(value);
+    std::string classId = ClassIdOf(value);
+    if (!classId_.empty()) {
+        if (catalogId != catalogId_) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kDatatypesDifferentCatalogs);
+        if (classId != classId_) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kDatatypesDifferentClassIds);
+    }
+    if (classId.empty()) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullDatatypeClass);
+    acceptedClass_ = objectClass;
+    acceptedCatalogId_ = std::move(catalogId);
+    acceptedClassId_ = std::move(classId);
+}
+
+CLabelledSetImpl::Item CLabelledSetImpl::ElementFor(Vtx::IObjectClass* objectClass, const std::string& catalogId,
+                                                    const std::string& classId, bool& reused) {
+    reused = true;
+    while (!spare_.empty()) {
+        Item item = std::move(spare_.back());
+        spare_.pop_back();
+        if (objectClass && item.value->GetObjectClass() == objectClass) {
+            try {
+                item.value->DoneInstance();
+            } catch (...) {
+                item.value->Release();
+                throw;
+            }
+            return item;
+        }
+        item.value->Release();  // of another class: an untyped set changed its elements' class
+    }
+    reused = false;
+    return NewItem(std::string(), catalogId, classId);
+}
+
+CLabelledSetImpl::Item CLabelledSetImpl::NewItem(std::string label, const std::string& catalogId,
+                                                 const std::string& classId) {
+    Vtx::IDatatype* element = NewElement(catalogId, classId);
+    const ElementTimes created{element->GetTimestamp(), element->GetTimeA(), element->GetTimeB(),
+                               element->GetTimeC(),     element->GetTimeD(), element->GetTimeFactor()};
+    return Item{std::move(label), element, created};
+}
 
 Vtx::IDatatype* CLabelledSetImpl::NewElement(const std::string& catalogId, const std::string& classId) {
     Vtx::IDatatype* element = GetKernelServices()->CreateDatatype(catalogId.c_str(), classId.c_str());
@@ -275,20 +390,17 @@ Vtx::IDatatype* CLabelledSetImpl::NewElement(const std::string& catalogId, const
 void CLabelledSetImpl::AddItem(Vtx::IDatatype* value, const char* label) {
     if (!value) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullDatatype);
     Vtx::TranslateStdExceptions([&] {
-        const std::string catalogId = CatalogIdOf(value);
-        const std::string classId = ClassIdOf(value);
-        if (!classId_.empty()) {
-            if (catalogId != catalogId_) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kDatatypesDifferentCatalogs);
-            if (classId != classId_) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kDatatypesDifferentClassIds);
-        }
-        if (classId.empty()) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullDatatypeClass);
-        Vtx::IDatatype* element = NewElement(catalogId, classId);
+        Vtx::IObjectClass* objectClass = value->GetObjectClass();
+        AcceptClass(value, objectClass);
+        bool reused = false;
+        Item item = ElementFor(objectClass, acceptedCatalogId_, acceptedClassId_, reused);
         try {
-            element->InitInstance(value->GetInitInfo());
-            CopyValueAndTime(element, value);
-            items_.push_back(Item{label ? label : "", element});
+            item.value->InitInstance(value->GetInitInfo());
+            CopyValueAndTime(item.value, value);
+            item.label.assign(label ? label : "");
+            items_.push_back(std::move(item));
         } catch (...) {
-            element->Release();
+            item.value->Release();
             throw;
         }
     });
@@ -343,8 +455,8 @@ bool CLabelledSetImpl::ReadBinary(const std::string& payload) {
                 ok = false;
                 break;
             }
-            Vtx::IDatatype* element = NewElement(itemCatalog, itemClass);
-            items.push_back(Item{label, element});
+            items.push_back(NewItem(label, itemCatalog, itemClass));
+            Vtx::IDatatype* element = items.back().value;
             element->InitInstance(initInfo_);
             Vtx::SerializeBuffer* buffer = MakeSerializeBuffer(itemPayload);
             ok = element->UnserializeBinary(buffer);
@@ -371,12 +483,132 @@ bool CLabelledSetImpl::ReadBinary(const std::string& payload) {
         }
         catalogId_ = catalogId;
         classId_ = classId;
+        ForgetAcceptedClass();
     }
     Replace(std::move(items));
     return true;
 }
 
+bool CLabelledSetImpl::CopySameClass(Vtx::ISerialize* source) {
+    CLabelledSetImpl* same = OfSameClass<CLabelledSetImpl>(source);
+    // A change of typing is the binary form's to make.
+    if (!same || same->catalogId_ != catalogId_ || same->classId_ != classId_) return false;
+    std::vector<Item> items;
+    items.reserve(same->items_.size());
+    const auto dropItems = [&items] {
+        for (auto& item : items) item.value->Release();
+    };
+    // What the binary form would refuse is left to it, which refuses it in its own way.
+    try {
+        for (const Item& from : same->items_) {
+            Vtx::IObjectClass* objectClass = from.value->GetObjectClass();
+            bool reused = false;
+            if (objectClass != acceptedClass_ || !objectClass) {
+                acceptedClass_ = nullptr;  // the ids below are the source element's, checked as loading checks
+                acceptedCatalogId_ = CatalogIdOf(from.value);
+                acceptedClassId_ = ClassIdOf(from.value);
+                if (!classId_.empty() && (acceptedCatalogId_ != catalogId_ || acceptedClassId_ != classId_)) {
+                    dropItems();
+                    return false;
+                }
+                acceptedClass_ = objectClass;
+            }
+            items.push_back(ElementFor(objectClass, acceptedCatalogId_, acceptedClassId_, reused));
+            Item& item = items.back();
+            item.label = from.label;
+            item.value->InitInstance(initInfo_);
+            item.value->CopyFrom(from.value);
+            if (reused) {
+                const ElementTimes& t = item.created;
+                item.value->SetTimestamp(t.timestamp);
+                item.value->SetTimeA(t.timeA);
+                item.value->SetTimeB(t.timeB);
+                item.value->SetTimeC(t.timeC);
+                item.value->SetTimeD(t.timeD);
+                item.value->SetTimeFactor(t.factor);
+            }
+        }
+    } catch (Vtx::ILogicException&) {
+        dropItems();
+        return false;
+    } catch (...) {
+        dropItems();
+        throw;
+    }
+    items.swap(items_);
+    Retire(std::move(items));
+    return true;
+}
+
+namespace {
+
+// A JSON string of a text that is plain ASCII, escaped as nlohmann::json's dump escapes
+// it; false (nothing written) for a text with other bytes, which the JSON library writes
+// (and checks as UTF-8).
+bool AppendAsciiJsonString(std::string& out, const char* text) {
+    const std::size_t start = out.size();
+    out += '"';
+    for (const char* p = text; *p; ++p) {
+        const auto c = static_cast<unsigned char>(*p);
+        switch (c) {
+        case '"': out += "\\\""; break;
+        case '\\': out += "\\\\"; break;
+        case '\b': out += "\\b"; break;
+        case '\f': out += "\\f"; break;
+        case '\n': out += "\\n"; break;
+        case '\r': out += "\\r"; break;
+        case '\t': out += "\\t"; break;
+        default:
+            if (c >= 0x80) {
+                out.resize(start);
+                return false;
+            }
+            if (c < 0x20) {
+                static const char kHex[] = "0123456789abcdef";
+                out += "\\u00";
+                out += kHex[c >> 4];
+                out += kHex[c & 0xf];
+            } else {
+                out += static_cast<char>(c);
+            }
+        }
+    }
+    out += '"';
+    return true;
+}
+
+} // namespace
+
+bool CLabelledSetImpl::WriteAsciiText(std::string& out) {
+    out = "{\"element\":[";
+    if (!AppendAsciiJsonString(out, catalogId_.c_str())) return false;
+    out += ',';
+    if (!AppendAsciiJsonString(out, classId_.c_str())) return false;
+    out += "],\"items\":[";
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        const Item& item = items_[i];
+        Vtx::ProducedText text(item.value);
+        out += i ? ",{" : "{";
+        if (classId_.empty()) {
+            out += "\"catalog\":";
+            if (!AppendAsciiJsonString(out, CatalogIdOf(item.value).c_str())) return false;
+            out += ",\"class\":";
+            if (!AppendAsciiJsonString(out, ClassIdOf(item.value).c_str())) return false;
+            out += ',';
+        }
+        out += "\"label\":";
+        if (!AppendAsciiJsonString(out, item.label.c_str())) return false;
+        out += ",\"value\":";
+        if (!AppendAsciiJsonString(out, text ? text.get() : "")) return false;
+        out += '}';
+    }
+    out += "]}";
+    return true;
+}
+
 std::string CLabelledSetImpl::WriteText() {
+    std::string direct;
+    if (WriteAsciiText(direct)) return direct;
     json items = json::array();
     for (auto& item : items_) {
         Vtx::ProducedText text(item.value);
@@ -583,6 +815,15 @@ double CScalarArithOpDoubleImpl::Apply(double value) {
     }
 }
 
+bool CScalarArithOpDoubleImpl::CopySameClass(Vtx::ISerialize* source) {
+    CScalarArithOpDoubleImpl* same = OfSameClass<CScalarArithOpDoubleImpl>(source);
+    if (same) {
+        operator_ = same->operator_;
+        operand_ = same->operand_;
+    }
+    return same;
+}
+
 std::string CScalarArithOpDoubleImpl::WriteBinary() {
     std::string out(1, operator_);
     PutU64(out, BitsOf(operand_));
@@ -613,6 +854,15 @@ bool CScalarArithOpDoubleImpl::ReadText(const std::string& text) {
 }
 
 // ---- string pair -----------------------------------------------------------------------
+
+bool CStringPairImpl::CopySameClass(Vtx::ISerialize* source) {
+    CStringPairImpl* same = OfSameClass<CStringPairImpl>(source);
+    if (same) {
+        first_ = same->first_;
+        second_ = same->second_;
+    }
+    return same;
+}
 
 std::string CStringPairImpl::WriteBinary() {
     std::string out;

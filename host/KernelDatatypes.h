@@ -16,6 +16,7 @@ public:
     void SetValue(double value) override { value_ = value; }
 
 protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     std::string WriteText() override;
@@ -32,6 +33,7 @@ public:
     void SetValue(std::int32_t value) override { value_ = value; }
 
 protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     std::string WriteText() override;
@@ -48,6 +50,7 @@ public:
     void SetValue(bool value) override { value_ = value; }
 
 protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     std::string WriteText() override;
@@ -64,6 +67,7 @@ public:
     void SetValue(const char* value) override { value_ = value ? value : ""; }
 
 protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override { return value_; }
     bool ReadBinary(const std::string& payload) override;
     std::string WriteText() override { return value_; }
@@ -80,6 +84,7 @@ public:
     std::int64_t GetFireCount() override { return count_; }
 
 protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     std::string WriteText() override;
@@ -129,27 +134,60 @@ public:
     const char* GetElementClassId() override { return classId_.c_str(); }
 
 protected:
+    // A set of the same class and element typing is copied element by element: a new
+    // element per item, configured by this set's init information, taking the item's value
+    // (as loading the binary form does, without forming it).
+    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     // JSON: {"element": ["catalog", "class"], "items": [{"label": "...", "value": "<text form>"}, ...]}
-    // Items of an untyped set name their class: {"label", "catalog", "class", "value"}.
+    // Items of an untyped set name their class: {"catalog", "class", "label", "value"}.
     std::string WriteText() override;
     bool ReadText(const std::string& text) override;
 
 private:
+    // The time attributes of an element.
+    struct ElementTimes {
+        Vtx::DatatypeTime timestamp, timeA, timeB, timeC, timeD;
+        double factor;
+    };
     struct Item {
         std::string label;
         Vtx::IDatatype* value;  // one reference
+        // The element's times as it was made: a reused element that takes a loaded value
+        // (which carries no times) gets them back, as a new one would have them.
+        ElementTimes created;
     };
     // A new element of the class, or a logic exception naming it.
     Vtx::IDatatype* NewElement(const std::string& catalogId, const std::string& classId);
+    Item NewItem(std::string label, const std::string& catalogId, const std::string& classId);
+    // An element of the class for a new item: a kept one of that class, finalised for its
+    // new configuration (reused set), or a new one. The item's label text is reused with it.
+    Item ElementFor(Vtx::IObjectClass* objectClass, const std::string& catalogId, const std::string& classId,
+                    bool& reused);
+    // Items that leave the set: elements no one else holds are kept for reuse.
+    void Retire(std::vector<Item> items);
+    // Checks that a value's class may join the set; remembers the last class accepted, so
+    // that the values of one class are checked by their class object alone.
+    void AcceptClass(Vtx::IDatatype* value, Vtx::IObjectClass* objectClass);
+    void ForgetAcceptedClass();
     void CheckIndex(std::int32_t index);
     void Replace(std::vector<Item> items);
+    void ReleaseSpare();
+    // The text form written directly, as the JSON library writes it, when every text in it
+    // is plain ASCII; false otherwise.
+    bool WriteAsciiText(std::string& out);
 
     std::string catalogId_;
     std::string classId_;
     Vtx::IDatatypeInitInfo* initInfo_ = nullptr;  // one reference, when typed
     std::vector<Item> items_;
+    // Elements of cleared items that no one else held, kept (one reference each) so that the
+    // items added next copy into them instead of creating new ones.
+    std::vector<Item> spare_;
+    Vtx::IObjectClass* acceptedClass_ = nullptr;
+    std::string acceptedCatalogId_;
+    std::string acceptedClassId_;
 };
 
 class CGenericDatatypeImpl : public CKernelDatatypeImpl<Vtx::IGenericDatatype> {
@@ -183,6 +221,7 @@ public:
     double Apply(double value) override;
 
 protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     // The operator followed by the operand: "+0", "*2.5", "/-4".
@@ -203,6 +242,7 @@ public:
     void SetSecond(const char* value) override { second_ = value ? value : ""; }
 
 protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
     std::string WriteBinary() override;
     bool ReadBinary(const std::string& payload) override;
     // JSON: ["first", "second"]

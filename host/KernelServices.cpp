@@ -12,6 +12,7 @@ namespace vtxhost {
 
 namespace {
 std::string Text(const char* text) { return text ? text : ""; }
+std::string_view View(const char* text) { return text ? std::string_view(text) : std::string_view(); }
 } // namespace
 
 CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
@@ -22,6 +23,7 @@ CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
 }
 
 CKernelServices::~CKernelServices() {
+    creations_.clear();
     catalogs_.clear();
     for (auto& entry : blockClasses_) entry.second->Release();
     log_->Release();
@@ -32,20 +34,39 @@ std::int32_t CKernelServices::DestroyObject(Vtx::IObject* object) {
     return 0;
 }
 
-Vtx::IObject* CKernelServices::CreateObject(ObjectKind kind, const std::string& catalogId, const std::string& classId) {
-    CCatalog* catalog = FindCatalog(catalogId);
-    if (!catalog || !catalog->HasClass(kind, classId)) return nullptr;
-    Vtx::OBJECT_CREATIONCTX context = MakeCreationContext(kind, catalogId, classId);
-    return catalog->Create(kind, classId, &context);
+Vtx::IObject* CKernelServices::CreateObject(ObjectKind kind, std::string_view catalogId, std::string_view classId) {
+    Creation creation;
+    const std::string* id;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        auto found = creations_.find(std::make_tuple(static_cast<int>(kind), catalogId, classId));
+        if (found == creations_.end()) {
+            const std::string catalogText(catalogId), classText(classId);
+            CCatalog* catalog = FindCatalog(catalogText);
+            if (!catalog || !catalog->HasClass(kind, classText)) return nullptr;
+            found = creations_
+                        .emplace(CreationKey{static_cast<int>(kind), catalogText, classText},
+                                 Creation{catalog, ClassObject(kind, catalogText, classText)})
+                        .first;
+        }
+        creation = found->second;
+        id = &std::get<2>(found->first);
+    }
+    Vtx::OBJECT_CREATIONCTX context{};
+    context.objectId = nextObjectId_++;
+    context.languageId = languageId_;
+    context.objectClass = creation.objectClass;
+    context.kernelServices = this;
+    return creation.catalog->Create(kind, *id, &context);
 }
 
 Vtx::IDatatype* CKernelServices::CreateDatatype(const char* catalogId, const char* classId) {
-    return dynamic_cast<Vtx::IDatatype*>(CreateObject(ObjectKind::Datatype, Text(catalogId), Text(classId)));
+    return dynamic_cast<Vtx::IDatatype*>(CreateObject(ObjectKind::Datatype, View(catalogId), View(classId)));
 }
 
 Vtx::IDatatypeInitInfo* CKernelServices::CreateDatatypeInitInfo(const char* catalogId, const char* classId) {
     return dynamic_cast<Vtx::IDatatypeInitInfo*>(
-        CreateObject(ObjectKind::DatatypeInitInfo, Text(catalogId), Text(classId)));
+        CreateObject(ObjectKind::DatatypeInitInfo, View(catalogId), View(classId)));
 }
 
 Vtx::IBlock* CKernelServices::CreateBlock(const std::string& catalogId, const std::string& classId) {
@@ -128,6 +149,8 @@ void CKernelServices::AddCatalog(std::shared_ptr<CCatalog> catalog) {
 
 void CKernelServices::RemoveCatalog(const std::string& catalogId) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
+    for (auto it = creations_.begin(); it != creations_.end();)
+        it = std::get<1>(it->first) == catalogId ? creations_.erase(it) : std::next(it);
     catalogs_.erase(catalogId);
 }
 

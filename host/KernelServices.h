@@ -7,11 +7,13 @@
 // added with SetInt64Setting / SetBoolSetting. A missing setting reads as 0 / false.
 // ("kernel", "trace_level") is the trace level new block signatures start with (default 0).
 #include <atomic>
+#include <functional>
 #include <cstdint>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <tuple>
 #include <vector>
 
@@ -65,7 +67,7 @@ public:
     Vtx::IBlock* CreateBlock(const std::string& catalogId, const std::string& classId);
     Vtx::IDatatypeDomain* CreateDomain(const std::string& catalogId, const std::string& classId);
     Vtx::IDatatypeLayout* CreateLayout(const std::string& catalogId, const std::string& classId);
-    Vtx::IObject* CreateObject(ObjectKind kind, const std::string& catalogId, const std::string& classId);
+    Vtx::IObject* CreateObject(ObjectKind kind, std::string_view catalogId, std::string_view classId);
 
     // A creation context with a fresh object id, for objects the host makes itself (tests
     // construct their own blocks with it). The class object is the host's for the identity.
@@ -82,6 +84,16 @@ public:
 
 private:
     Vtx::IObjectClass* ClassObject(ObjectKind kind, const std::string& catalogId, const std::string& classId);
+
+    // What creating an object of a class identity needs, found once per identity: its
+    // catalog (which has the class) and the host's class object. Identities a catalog does
+    // not have are not kept (a catalog may add classes); the entries of a removed catalog go.
+    struct Creation {
+        CCatalog* catalog;
+        Vtx::IObjectClass* objectClass;
+    };
+    using CreationKey = std::tuple<int, std::string, std::string>;
+    std::map<CreationKey, Creation, std::less<>> creations_;
 
     std::recursive_mutex mutex_;
     std::map<std::tuple<std::string, std::string>, std::int64_t> int64Settings_;

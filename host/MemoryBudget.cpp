@@ -9,6 +9,8 @@ namespace memory_budget {
 
 namespace {
 
+constexpr std::size_t kReserve = std::size_t{16} << 20;
+
 // Plain atomics, no allocation: the hooks call in here from operator new.
 std::atomic<std::size_t> limit{0};
 std::atomic<std::size_t> inUse{0};
@@ -35,9 +37,13 @@ std::size_t Limit() { return limit.load(std::memory_order_relaxed); }
 std::size_t InUse() { return inUse.load(std::memory_order_relaxed); }
 
 bool Fits(std::size_t size) {
-    const std::size_t most = limit.load(std::memory_order_relaxed);
+    std::size_t most = limit.load(std::memory_order_relaxed);
     const std::size_t held = inUse.load(std::memory_order_relaxed);
-    if (most == 0 || (held <= most && size <= most - held)) return true;
+    if (most == 0) return true;
+    // Once a request was refused, a reserve above the limit lets the failure be reported
+    // (texts, line look-ups, unwinding) while the memory that filled the budget is still held.
+    if (refused.load(std::memory_order_relaxed)) most += kReserve;
+    if (held <= most && size <= most - held) return true;
     if (!refused.exchange(true)) {
         refusedSize.store(size, std::memory_order_relaxed);
         refusedInUse.store(held, std::memory_order_relaxed);

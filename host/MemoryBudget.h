@@ -24,7 +24,8 @@ std::size_t Limit();
 std::size_t InUse();
 
 // For the hooks: whether a request of size bytes fits the budget (a refusal is recorded),
-// then the bytes an allocation really took and gave back.
+// then the bytes an allocation really took and gave back. While a refusal is recorded and
+// not yet taken, a reserve of 16 MiB above the limit is open, for reporting the failure.
 bool Fits(std::size_t size);
 void Add(std::size_t bytes);
 void Remove(std::size_t bytes);

@@ -41,6 +41,20 @@ auto Guarded(const std::string& context, F&& call) -> decltype(call()) {
     }
 }
 
+// The same for the calls of every round, whose context text is only made when one fails.
+template <class Context, class F>
+auto GuardedIn(Context&& context, F&& call) -> decltype(call()) {
+    try {
+        return call();
+    } catch (const PatchError&) {
+        throw;
+    } catch (Vtx::IException& e) {
+        throw PatchError(context() + ": " + (e.GetMessageText() ? e.GetMessageText() : "error"));
+    } catch (const std::exception& e) {
+        throw PatchError(context() + ": " + e.what());
+    }
+}
+
 // The text of the last report the dispatcher received from the block, for error messages.
 std::string LastReportOf(CKernelServices& kernel, Vtx::IBlock* block) {
     const auto messages = kernel.Dispatcher().Messages();
@@ -173,7 +187,7 @@ Vtx::IBlock* CPatch::Adopt(const std::string& instanceName, Vtx::IBlock* block,
         throw;
     }
     blockIndex_.emplace(instanceName, blocks_.size());
-    blocks_.push_back(Entry{instanceName, block, 0, {}});
+    blocks_.push_back(Entry{instanceName, block, 0, nullptr, {}, {}});
     return block;
 }
 
@@ -349,6 +363,7 @@ void CPatch::Start() {
                              " units of 100 ns; the period must be at least 1");
         }
         entry.nextDue = now_ + settings->GetPeriod();
+        ResolveActivation(entry);
         entry.execute = ProfilingSamples{};
     }
     rounds_ = 0;
@@ -370,12 +385,13 @@ void CPatch::WriteGraphviz() {
 
 void CPatch::ExecuteTimed(Entry& entry) {
     // A false result or a trapped exception has been reported by the block itself.
+    const auto context = [&] { return "block " + Quoted(entry.name); };
     if (!profiling_) {
-        Guarded("block " + Quoted(entry.name), [&] { return entry.block->Execute(0); });
+        GuardedIn(context, [&] { return entry.block->Execute(0); });
         return;
     }
     const auto begin = std::chrono::steady_clock::now();
-    Guarded("block " + Quoted(entry.name), [&] { return entry.block->Execute(0); });
+    GuardedIn(context, [&] { return entry.block->Execute(0); });
     const std::int64_t elapsed =
         std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - begin).count();
     ProfilingSamples& samples = entry.execute;
@@ -400,8 +416,18 @@ std::vector<CPatch::ExecuteProfile> CPatch::ExecuteProfiles() const {
     return profiles;
 }
 
+void CPatch::ResolveActivation(Entry& entry) {
+    entry.signature = SignatureOf(entry);
+    entry.activatingInputs.clear();
+    Vtx::IInputActivationSettings* settings = entry.block->GetRunTimeContext()->GetInputActivationSettings();
+    for (std::size_t i = 0; i < entry.signature->Inputs().Size(); ++i) {
+        CInputPinImpl* input = entry.signature->Inputs().At(i);
+        if (settings->GetPinActivation(input->GetId())) entry.activatingInputs.push_back(input);
+    }
+}
+
 void CPatch::Deliver(Entry& entry) {
-    CBlockSignatureImpl* signature = SignatureOf(entry);
+    CBlockSignatureImpl* signature = entry.signature;
     for (std::size_t i = 0; i < signature->Outputs().Size(); ++i) {
         COutputPinImpl* output = signature->Outputs().At(i);
         Vtx::IDatatype* produced = output->GetDatatype();
@@ -452,13 +478,10 @@ std::int64_t CPatch::Run(std::int64_t rounds, const RoundObserver& observer, con
                 entry.nextDue += period;
                 if (entry.nextDue <= now_) entry.nextDue = now_ + period;
             }
-            CBlockSignatureImpl* signature = SignatureOf(entry);
+            CBlockSignatureImpl* signature = entry.signature;
             if (byInput) {
-                for (std::size_t i = 0; i < signature->Inputs().Size(); ++i) {
-                    CInputPinImpl* input = signature->Inputs().At(i);
-                    if (input->HasNewData() && context->GetInputActivationSettings()->GetPinActivation(input->GetId()))
-                        activate = true;
-                }
+                for (CInputPinImpl* input : entry.activatingInputs)
+                    if (input->HasNewData()) activate = true;
             }
             if (!activate) continue;
             ExecuteTimed(entry);

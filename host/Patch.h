@@ -112,6 +112,10 @@ private:
         std::string name;
         Vtx::IBlock* block;  // one reference
         std::int64_t nextDue = 0;
+        // Resolved by Start for the rounds: the block's signature and the input pins whose
+        // new data activates it.
+        CBlockSignatureImpl* signature = nullptr;
+        std::vector<CInputPinImpl*> activatingInputs;
         ProfilingSamples execute;
     };
     void ExecuteTimed(Entry& entry);
@@ -121,6 +125,7 @@ private:
     Entry& EntryOf(const std::string& instanceName);
     CBlockSignatureImpl* SignatureOf(const Entry& entry);
     void ResolveTypes(Entry& entry);
+    void ResolveActivation(Entry& entry);
     void Deliver(Entry& entry);
     void SetContextsRunning(bool running);
     std::size_t IndexOf(const std::string& instanceName) const;

@@ -487,7 +487,7 @@ private:
 
     std::string Name() { return BlockInstanceName(this->GetKernelServices(), Self()); }
 
-    std::int32_t TraceLevel() { return ReadTraceLevel(signature_.get()); }
+    std::int32_t TraceLevel() { return traceLevel_.Read(signature_.get()); }
 
     // The level for an error report: a report is sent even when the level cannot be read.
     std::int32_t ReportLevel() {
@@ -659,6 +659,7 @@ private:
     std::int32_t brushStale_ = 0;
     value_changed_listeners valueChangedListeners_;
     value_changing_listeners valueChangingListeners_;
+    CTraceLevelReader traceLevel_;
 };
 
 } // namespace Vtx

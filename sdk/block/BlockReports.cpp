@@ -39,6 +39,18 @@ std::int32_t ReadTraceLevel(IBlockSignature* signature) {
     return interface_cast<IInt>(signature->GetTraceLevel())->GetValue();
 }
 
+std::int32_t CTraceLevelReader::Read(IBlockSignature* signature) {
+    if (!signature) return 0;
+    IDatatype* datum = signature->GetTraceLevel();
+    if (!datum || datum != datum_ || typeid(*datum) != *type_) {
+        IInt* level = interface_cast<IInt>(datum);
+        datum_ = datum;
+        type_ = &typeid(*datum);
+        level_ = level;
+    }
+    return level_->GetValue();
+}
+
 std::string BlockInstanceName(IKernelServices* services, IBlock* block) {
     const char* name = services ? services->GetBlockInstanceName(block) : nullptr;
     return name ? name : "";

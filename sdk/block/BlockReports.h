@@ -3,10 +3,13 @@
 // diagnostic log, and error messages to the block's event dispatcher.
 #include <cstdint>
 #include <string>
+#include <typeinfo>
 
 #include "vtx/Fwd.h"
 
 namespace Vtx {
+
+struct IInt;
 
 namespace BlockTexts {
 inline constexpr const char* kMethodTrace = "Block %1%: method %2% %3%\n";
@@ -53,6 +56,21 @@ private:
 // The trace level a block signature carries; a cast exception when its datum is not an
 // integer. A block without signature traces nothing (level 0).
 std::int32_t ReadTraceLevel(IBlockSignature* signature);
+
+// ReadTraceLevel for the wrappers, which read the level at every trace point: the datum is
+// asked from the signature each time, but the interface look-up is made once per datum. The
+// reader keeps the last datum, its dynamic type and its integer interface; a datum at the
+// same address and of the same type has its integer interface at the same place, so only a
+// new datum (or one of another type) is looked up, and refused when it is not an integer.
+class CTraceLevelReader {
+public:
+    std::int32_t Read(IBlockSignature* signature);
+
+private:
+    IDatatype* datum_ = nullptr;
+    const std::type_info* type_ = nullptr;
+    IInt* level_ = nullptr;
+};
 
 // The name a block reports under: its instance name; FallbackBlockName gives "catalog::class"
 // of its class for a block the host has not named.

@@ -4,6 +4,7 @@
 
 #include "module/ModuleState.h"
 #include "sdk/object/Exceptions.h"
+#include "sdk/object/PropertyNumberText.h"
 
 namespace Vtx {
 
@@ -13,6 +14,14 @@ namespace {
 template <class V>
 V NumberFromText(const std::string& text) {
     return text.empty() ? V() : boost::lexical_cast<V>(text);
+}
+template <>
+double NumberFromText<double>(const std::string& text) {
+    return text.empty() ? 0.0 : PropertyDoubleFromText(text);
+}
+template <>
+float NumberFromText<float>(const std::string& text) {
+    return text.empty() ? 0.0f : PropertyFloatFromText(text);
 }
 
 } // namespace
@@ -49,8 +58,8 @@ std::string CPropertyImpl::ValueText() const {
     switch (type_) {
     case kPropertyInt: return boost::lexical_cast<std::string>(boost::any_cast<std::int32_t>(value_));
     case kPropertyBool: return boost::lexical_cast<std::string>(boost::any_cast<bool>(value_));
-    case kPropertyDouble: return boost::lexical_cast<std::string>(boost::any_cast<double>(value_));
-    case kPropertyFloat: return boost::lexical_cast<std::string>(boost::any_cast<float>(value_));
+    case kPropertyDouble: return PropertyDoubleText(boost::any_cast<double>(value_));
+    case kPropertyFloat: return PropertyFloatText(boost::any_cast<float>(value_));
     case kPropertyString: return boost::any_cast<const std::string&>(value_);
     case kPropertyChar: return std::string(1, boost::any_cast<char>(value_));
     case kPropertyShort: return boost::lexical_cast<std::string>(boost::any_cast<std::int16_t>(value_));

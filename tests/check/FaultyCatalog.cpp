@@ -1,17 +1,21 @@
 // A small catalog for the tests of vtxhost check: one datatype, "Counter" (a 32-bit
 // integer), and one block, "Step", which adds its parameter "step" to the counter on its
-// input. Built once sound and once per fault, each module carrying exactly one fault:
-//   FAULT_WRONG_SIZE        Counter's binary form accepts any size of at least 4 bytes
-//   FAULT_THROWING_EXECUTE  Step's Execute throws
-//   FAULT_NULL_NAME         an author record answers a null name
-//   FAULT_LEAKED_DATATYPE   Step's Init takes a kernel datatype and never releases it
-// (the missing-export module is the sound catalog linked with a version script lacking one
-// entry point).
+// input. Compiled once and linked into one module per fault; the catalog word of the
+// module's identifier names the one fault the module carries:
+//   FAULTYWRONGSIZE        Counter's binary form accepts any size of at least 4 bytes
+//   FAULTYTHROWINGEXECUTE  Step's Execute throws
+//   FAULTYNULLNAME         an author record answers a null name
+//   FAULTYLEAKEDDATATYPE   Step's Init takes a kernel datatype and never releases it
+// Any other word is the sound catalog (the missing-export module is the sound catalog
+// linked with a version script lacking one entry point).
 #include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <new>
+#include <optional>
 #include <stdexcept>
+
+#include "module/ModuleIdentity.h"
 
 #include "sdk/block/BlockImplBase.h"
 #include "sdk/block/PinDescription.h"
@@ -32,6 +36,13 @@ constexpr const char* kCounterId = "Counter";
 constexpr std::uint16_t kEnglish = 1033;
 constexpr std::uint32_t kCounterSize = 4;
 
+// Whether the module's identifier starts with the word and an underscore. The identifier
+// is constant-initialised, so this may run during static initialisation.
+bool HasFault(const char* word) {
+    const std::size_t length = std::strlen(word);
+    return std::strncmp(Vtx::kModuleIdentifier, word, length) == 0 && Vtx::kModuleIdentifier[length] == '_';
+}
+
 class CCounterImpl : public Vtx::CDatatypeImpl<Vtx::IDatatype> {
 public:
     explicit CCounterImpl(const Vtx::OBJECT_CREATIONCTX* context) : CDatatypeImpl(context) {}
@@ -43,11 +54,8 @@ public:
     }
     bool UnserializeBinary(const Vtx::SerializeBuffer* buffer) override {
         if (!buffer) return true;
-#ifdef FAULT_WRONG_SIZE
-        if (Vtx::GetSerializeBufferSize(buffer) < kCounterSize) return false;
-#else
-        if (Vtx::GetSerializeBufferSize(buffer) != kCounterSize) return false;
-#endif
+        const std::uint32_t size = Vtx::GetSerializeBufferSize(buffer);
+        if (HasFault("FAULTYWRONGSIZE") ? size < kCounterSize : size != kCounterSize) return false;
         std::memcpy(&value_, Vtx::GetSerializeBufferData(buffer), kCounterSize);
         return true;
     }
@@ -103,9 +111,7 @@ protected:
     bool OnInit() override {
         input_ = GetInputValue<Vtx::IDatatype>("input");
         output_ = GetOutputValue<Vtx::IDatatype>("output");
-#ifdef FAULT_LEAKED_DATATYPE
-        GetKernelServices()->CreateDatatype("kernel", "double")->AddRef();
-#endif
+        if (HasFault("FAULTYLEAKEDDATATYPE")) GetKernelServices()->CreateDatatype("kernel", "double")->AddRef();
         return true;
     }
     void OnDone() override {
@@ -113,9 +119,7 @@ protected:
         output_ = nullptr;
     }
     bool OnExecute() override {
-#ifdef FAULT_THROWING_EXECUTE
-        throw std::runtime_error("the counter overflowed on purpose");
-#endif
+        if (HasFault("FAULTYTHROWINGEXECUTE")) throw std::runtime_error("the counter overflowed on purpose");
         auto* input = dynamic_cast<CCounterImpl*>(input_.get());
         auto* output = dynamic_cast<CCounterImpl*>(output_.get());
         if (!input || !output) return false;
@@ -160,14 +164,19 @@ Vtx::catalog_class_registrant catalog =
 Vtx::author_registrant author =
     Vtx::author_registrant("faulty_author").language(kEnglish).name("A. Author").description("Author").owner();
 
-#ifdef FAULT_NULL_NAME
-// An author described directly, whose name is missing.
+// An author described directly, whose name is missing; it lists itself in the signature
+// when it is made.
 class CNamelessAuthor : public Vtx::CAuthorClassInfoImpl {
 public:
     CNamelessAuthor() : CAuthorClassInfoImpl("nameless_author", Vtx::ObjectClassTexts{}) {}
     const char* GetName() override { return nullptr; }
 };
-CNamelessAuthor namelessAuthor;
-#endif
+
+struct NamelessAuthorHolder {
+    NamelessAuthorHolder() {
+        if (HasFault("FAULTYNULLNAME")) author.emplace();
+    }
+    std::optional<CNamelessAuthor> author;
+} namelessAuthor;
 
 } // namespace

@@ -30,7 +30,10 @@ int Check(int argc, char** argv) {
                     result.detail.empty() ? "" : ": ", result.detail.c_str());
         std::fflush(stdout);
     });
-    CheckModule(argv[1], report);
+    // A file name without a folder means the file here, not a library the loader searches for.
+    std::string path = argv[1];
+    if (path.find('/') == std::string::npos) path = "./" + path;
+    CheckModule(path, report);
     const std::size_t failed = report.FailureCount();
     std::printf("%zu checks, %zu failed\n", report.Results().size(), failed);
     return failed ? kExitRefused : kExitSuccess;

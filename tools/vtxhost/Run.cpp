@@ -63,16 +63,31 @@ constexpr const char* kHelp =
     "arguments, 3 a block reported an error or a trapped exception, 130 stopped by Ctrl-C.\n";
 
 volatile sig_atomic_t interrupted = 0;
+timespec firstInterrupt{};
 
-void OnInterrupt(int) { interrupted = 1; }
+// The first Ctrl-C asks for a clean stop. Another one a second or more later ends the
+// process at once (a block may hang); one that follows at once is the same request, as
+// tools that signal both the process and its group send it twice.
+void OnInterrupt(int) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (!interrupted) {
+        firstInterrupt = now;
+        interrupted = 1;
+        return;
+    }
+    const long long elapsedMs = (static_cast<long long>(now.tv_sec) - firstInterrupt.tv_sec) * 1000 +
+                                (now.tv_nsec - firstInterrupt.tv_nsec) / 1000000;
+    if (elapsedMs >= 1000) {
+        signal(SIGINT, SIG_DFL);
+        raise(SIGINT);
+    }
+}
 
-// Ctrl-C asks for a clean stop; a second Ctrl-C ends the process at once (the handler is
-// reset after the first).
 void CatchInterrupt() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND;
     sigaction(SIGINT, &action, nullptr);
 }
 

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <string>
 
 #include "tests/unit/host/HeldObject.h"
@@ -131,6 +133,93 @@ TEST_F(LabelledSetTest, UntypedSetHoldsMixedClassesThroughItsForms) {
     auto fromBinary = NewDatatype<ILabelledSet>(kernel, "labeled_set");
     ASSERT_TRUE(fromBinary->UnserializeBinary(binary.get()));
     EXPECT_TRUE(fromBinary->IsEqual(set));
+}
+
+TEST_F(LabelledSetTest, ClearedElementsAreReusedOnlyWhenTheSetAloneHoldsThem) {
+    Type("double");
+    for (double v : {1.0, 2.0}) {
+        value->SetValue(v);
+        set->AddItem(value, "old");
+    }
+    IDatatype* alone = set->GetItem(0);
+    Held<IDouble> kept(set->GetItem(1));
+    set->ClearItems();
+    value->SetTimestamp(30);
+    for (double v : {3.0, 4.0}) {
+        value->SetValue(v);
+        set->AddItem(value, v > 3 ? "d" : "c");
+    }
+    EXPECT_EQ(kept->GetValue(), 2.0);  // a holder's element is left as it was
+    ASSERT_EQ(set->GetItemCount(), 2);
+    EXPECT_EQ(set->GetItem(0), alone);
+    EXPECT_NE(set->GetItem(1), static_cast<IDatatype*>(kept));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(dynamic_cast<IDouble*>(set->GetItem(i))->GetValue(), 3.0 + i);
+        EXPECT_EQ(set->GetItem(i)->GetTimestamp(), 30);
+        EXPECT_STREQ(set->GetItemLabel(i), i ? "d" : "c");
+    }
+    // Retyped, the set takes values of the new class only, whatever it kept.
+    set->ClearItems();
+    Type("int");
+    EXPECT_THROW(set->AddItem(value, "x"), ILogicException);
+    auto number = NewDatatype<IInt>(kernel, "int");
+    set->AddItem(number, "n");
+    EXPECT_NE(dynamic_cast<IInt*>(set->GetItem(0)), nullptr);
+}
+
+TEST_F(LabelledSetTest, SetsOfTheSameTypingCopyAsTheirBinaryFormLoads) {
+    Type("double");
+    value->SetTimestamp(10);
+    for (double v : {1.5, -2.0}) {
+        value->SetValue(v);
+        set->AddItem(value, "v");
+    }
+    auto copy = NewDatatype<ILabelledSet>(kernel, "labeled_set");
+    copy->InitInstance(Typing(kernel, "kernel", "double"));
+    copy->AddItem(value, "replaced");
+    // The second copy reuses the elements the first one replaced, the stamped one included.
+    for (int round = 0; round < 2; ++round) {
+        copy->CopyFrom(set);
+        EXPECT_EQ(TextOf(copy), TextOf(set));
+        ASSERT_EQ(copy->GetItemCount(), 2);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_NE(copy->GetItem(i), set->GetItem(i));
+            // Loading a form gives each element the times of a new one: only values travel.
+            EXPECT_EQ(copy->GetItem(i)->GetTimestamp(), kUnsetTime);
+        }
+    }
+    auto otherTyping = NewDatatype<ILabelledSet>(kernel, "labeled_set");
+    otherTyping->InitInstance(Typing(kernel, "kernel", "int"));
+    EXPECT_THROW(otherTyping->CopyFrom(set), ILogicException);
+
+    auto mixed = NewDatatype<ILabelledSet>(kernel, "labeled_set");
+    auto text = NewDatatype<IString>(kernel, "string");
+    text->SetValue("t");
+    mixed->AddItem(value, "d");
+    mixed->AddItem(text, "s");
+    auto mixedCopy = NewDatatype<ILabelledSet>(kernel, "labeled_set");
+    mixedCopy->CopyFrom(mixed);
+    EXPECT_EQ(TextOf(mixedCopy), TextOf(mixed));
+}
+
+TEST_F(LabelledSetTest, TextFormEscapesAsTheJsonLibraryDoes) {
+    using nlohmann::json;
+    Type("string");
+    auto item = NewDatatype<IString>(kernel, "string");
+    json items = json::array();
+    const auto add = [&](const std::string& label, const std::string& content) {
+        item->SetValue(content.c_str());
+        set->AddItem(item, label.c_str());
+        items.push_back(json{{"label", label}, {"value", content}});
+    };
+    std::string ascii;
+    for (int c = 1; c < 128; ++c) ascii += static_cast<char>(c);
+    add(ascii, ascii);
+    add("", "");
+    add("caf\xc3\xa9 \xe2\x82\xac", "\xf0\x9f\x98\x80");  // UTF-8 goes through the library
+    EXPECT_EQ(TextOf(set), json({{"element", {"kernel", "string"}}, {"items", items}}).dump());
+    add("\xff", "x");  // not UTF-8: refused as before
+    EXPECT_THROW(ProducedText produced(set), IException);
 }
 
 } // namespace
