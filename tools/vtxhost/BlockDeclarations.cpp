@@ -1,12 +1,12 @@
 #include "tools/vtxhost/BlockDeclarations.h"
 
-#include <memory>
 #include <set>
+#include <vector>
 
-#include "host/BlockSignature.h"
 #include "host/KernelServices.h"
 #include "host/Patch.h"
 #include "vtx/BlockSignature.h"
+#include "vtx/Datatype.h"
 #include "vtx/Domain.h"
 #include "vtx/Exception.h"
 #include "vtx/Pin.h"
@@ -108,33 +108,16 @@ Json Outputs(Vtx::IBlockSignature* signature) {
     return list;
 }
 
-std::set<std::string> PinIds(Vtx::IBlockSignature* signature) {
-    std::set<std::string> ids;
+// The ids of the parameters, inputs and outputs, in that order and as declared.
+std::vector<std::string> PinIds(Vtx::IBlockSignature* signature) {
+    std::vector<std::string> ids;
     for (std::int32_t i = 0; i < signature->GetParameters()->GetCount(); ++i)
-        ids.insert(Text(signature->GetParameters()->GetAt(i)->GetId()));
+        ids.push_back(Text(signature->GetParameters()->GetAt(i)->GetId()));
     for (std::int32_t i = 0; i < signature->GetInputPins()->GetCount(); ++i)
-        ids.insert(Text(signature->GetInputPins()->GetAt(i)->GetId()));
+        ids.push_back(Text(signature->GetInputPins()->GetAt(i)->GetId()));
     for (std::int32_t i = 0; i < signature->GetOutputPins()->GetCount(); ++i)
-        ids.insert(Text(signature->GetOutputPins()->GetAt(i)->GetId()));
+        ids.push_back(Text(signature->GetOutputPins()->GetAt(i)->GetId()));
     return ids;
-}
-
-// The pins and parameters in the order the block declared them, that are not in before.
-Json NewIds(Vtx::IBlockSignature* signature, const std::set<std::string>& before) {
-    Json added = Json::array();
-    for (std::int32_t i = 0; i < signature->GetParameters()->GetCount(); ++i) {
-        const std::string id = Text(signature->GetParameters()->GetAt(i)->GetId());
-        if (!before.count(id)) added.push_back(id);
-    }
-    for (std::int32_t i = 0; i < signature->GetInputPins()->GetCount(); ++i) {
-        const std::string id = Text(signature->GetInputPins()->GetAt(i)->GetId());
-        if (!before.count(id)) added.push_back(id);
-    }
-    for (std::int32_t i = 0; i < signature->GetOutputPins()->GetCount(); ++i) {
-        const std::string id = Text(signature->GetOutputPins()->GetAt(i)->GetId());
-        if (!before.count(id)) added.push_back(id);
-    }
-    return added;
 }
 
 // For every integer parameter: a second new block takes the default plus one; when its
@@ -157,7 +140,9 @@ Json Growth(CKernelServices& kernel, const std::string& catalogId, const std::st
         } catch (const PatchError&) {
             continue;  // a value the block refuses tells nothing
         }
-        Json added = NewIds(patch.FindBlock(classId)->GetSignature(), declared);
+        Json added = Json::array();
+        for (const std::string& id : PinIds(patch.FindBlock(classId)->GetSignature()))
+            if (!declared.count(id)) added.push_back(id);
         if (!added.empty()) growth.push_back(Json{{"parameter", parameter["id"]}, {"value", next}, {"adds", added}});
     }
     return growth;
@@ -211,7 +196,9 @@ DeclarationsJson DescribeBlockClass(CKernelServices& kernel, const std::string& 
     declarations["parameters"] = Parameters(signature);
     declarations["inputs"] = Inputs(signature);
     declarations["outputs"] = Outputs(signature);
-    declarations["growth"] = Growth(kernel, catalogId, classId, declarations["parameters"], PinIds(signature));
+    const std::vector<std::string> ids = PinIds(signature);
+    declarations["growth"] =
+        Growth(kernel, catalogId, classId, declarations["parameters"], std::set<std::string>(ids.begin(), ids.end()));
     return declarations;
 }
 
