@@ -12,6 +12,7 @@
 
 #include "host/JsonDocument.h"
 #include "host/KernelServices.h"
+#include "host/ParameterValues.h"
 #include "host/StoredSignature.h"
 
 namespace vtxhost {
@@ -30,10 +31,11 @@ public:
     LoadedPatch Load() {
         Json document = Parse();
         if (!document.is_object()) Fail("", "a patch file holds one JSON object");
-        CheckKeys(document, "", {"name", "modules", "blocks", "links"});
+        CheckKeys(document, "", {"name", "modules", "blocks", "links", "kernel"});
         LoadedPatch result;
         std::string name = "patch";
         if (document.contains("name")) name = Text(document["name"], "/name", "the patch name");
+        if (document.contains("kernel")) SetKernelSwitches(document["kernel"], "/kernel");
         if (document.contains("modules")) {
             const Json& modules = List(document["modules"], "/modules", "\"modules\"");
             for (std::size_t i = 0; i < modules.size(); ++i) {
@@ -41,6 +43,7 @@ public:
                 const std::string path = Text(modules[i], where, "a module path");
                 result.modules.push_back(OpenModule(path, where));
                 result.modulePaths.push_back(ModulePath(path));
+                result.moduleTexts.push_back(path);
             }
         }
         result.patch = std::make_unique<CPatch>(kernel_, name);
@@ -114,6 +117,18 @@ private:
         }
     }
 
+    // The kernel switches a patch may turn on or off, read by the patch when it starts.
+    void SetKernelSwitches(const Json& switches, const std::string& pointer) {
+        if (!switches.is_object()) Fail(pointer, "\"kernel\" must be an object of switches");
+        for (auto it = switches.begin(); it != switches.end(); ++it) {
+            const std::string at = pointer + "/" + PointerToken(it.key());
+            if (it.key() != "log_graphviz" && it.key() != "log_profiling_info")
+                Fail(at, "unknown kernel switch \"" + it.key() + "\" (log_graphviz, log_profiling_info)");
+            if (!it.value().is_boolean()) Fail(at, "a kernel switch is true or false");
+            kernel_.SetBoolSetting("kernel", it.key(), it.value().get<bool>());
+        }
+    }
+
     static std::string ValueText(const Json& value) { return value.is_string() ? value.get<std::string>() : value.dump(); }
 
     void AddBlock(CPatch& patch, const Json& block, const std::string& pointer) {
@@ -164,13 +179,16 @@ private:
         if (!block.contains("parameters")) return;
         const Json& parameters = block["parameters"];
         if (!parameters.is_object()) Fail(pointer + "/parameters", "\"parameters\" must be an object");
+        // In any order: a value the block refuses is set again after the block's other values.
+        std::vector<ParameterValue> values;
+        std::vector<std::string> keys;
         for (auto it = parameters.begin(); it != parameters.end(); ++it) {
-            try {
-                patch.SetParameter(name, it.key(), ValueText(it.value()));
-            } catch (const PatchError& e) {
-                Fail(pointer + "/parameters/" + PointerToken(it.key()), e.what());
-            }
+            values.push_back(ParameterValue{name, it.key(), ValueText(it.value())});
+            keys.push_back(it.key());
         }
+        const std::vector<ParameterRefusal> refused = SetParameterValues(patch, values);
+        if (!refused.empty())
+            Fail(pointer + "/parameters/" + PointerToken(keys[refused.front().index]), refused.front().error);
     }
 
     // The bounds the class declares when it builds its own signature, found once per

@@ -18,10 +18,13 @@
 // stored parameter values come with it; "parameters" still apply afterwards. Such files
 // are written by SavePatchFile (PatchSave.h).
 //
-// "catalog" defaults to "kernel". Parameter values are given in the order they are set;
-// a JSON string is the value's text form, any other JSON value stands for its JSON text
-// (3 for "3", true for "true", a list for its JSON text). Module paths are relative to the
-// patch file's folder unless absolute. Every problem is reported as "FILE:LINE: problem".
+// "kernel" may turn the kernel switches "log_graphviz" and "log_profiling_info" on or off
+// (Patch.h). "catalog" defaults to "kernel". Parameter values are set in the order given,
+// and a value the block refuses is set again once the block's other values are in
+// (ParameterValues.h); a JSON string is the value's text form, any other JSON value stands
+// for its JSON text (3 for "3", true for "true", a list for its JSON text). Module paths are
+// relative to the patch file's folder unless absolute. Every problem is reported as
+// "FILE:LINE: problem".
 #include <functional>
 #include <memory>
 #include <string>
@@ -42,6 +45,8 @@ struct LoadedPatch {
     std::vector<std::shared_ptr<void>> modules;
     // The modules' paths as they were opened (relative ones joined to the patch's folder).
     std::vector<std::string> modulePaths;
+    // The same as the file gives them.
+    std::vector<std::string> moduleTexts;
     std::unique_ptr<CPatch> patch;
 };
 

@@ -15,6 +15,10 @@ namespace vtxhost {
 namespace {
 
 constexpr const char* kUsage = "check MODULE.so";
+constexpr const char* kHelp =
+    "The conformance check of a catalog module, for catalog authors: loads the module as a\n"
+    "host does, uses it through its exports only, and prints one line per check, PASS with\n"
+    "what was checked or FAIL with the reason. The exit status is 1 when any check failed.\n";
 
 int Check(int argc, char** argv) {
     if (argc != 2 || argv[1][0] == '-') {
@@ -35,7 +39,7 @@ int Check(int argc, char** argv) {
     return failed ? kExitRefused : kExitSuccess;
 }
 
-const CommandRegistrar registrar("check", kUsage, Check);
+const CommandRegistrar registrar("check", kUsage, Check, kHelp);
 
 } // namespace
 

@@ -1,9 +1,11 @@
 // vtxhost save PATCH OUTPUT
 // Loads a patch file and writes it to OUTPUT with every block's stored signature, the form
 // in which a patch editor keeps a patch: loading OUTPUT gives each block its signature back
-// (with the parameter values) instead of letting it build its own.
+// (with the parameter values) instead of letting it build its own. Module paths the patch
+// gives as absolute stay so; relative ones are rewritten relative to OUTPUT's folder.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 
 #include "host/KernelServices.h"
 #include "host/ModuleOpener.h"
@@ -16,15 +18,27 @@ namespace vtxhost {
 
 namespace {
 
+constexpr const char* kHelp =
+    "Loads PATCH and writes it to OUTPUT with every block's signature stored in it (pins,\n"
+    "parameters and their values), as a patch editor keeps a patch: loading OUTPUT gives each\n"
+    "block its stored signature back. Module paths that PATCH gives relative to itself are\n"
+    "written relative to OUTPUT; absolute ones stay as they are.\n";
+
 int SavePatch(int argc, char** argv) {
-    if (argc != 3 || argv[1][0] == '-' || argv[2][0] == '-') {
-        std::fprintf(stderr, "usage: vtxhost save PATCH OUTPUT\n");
-        return kExitUsage;
-    }
+    if (argc != 3 || argv[1][0] == '-' || argv[2][0] == '-') return UsageError("save");
+    namespace fs = std::filesystem;
     CKernelServices kernel;
     try {
         LoadedPatch loaded = LoadPatchFile(kernel, argv[1], OpenModuleCatalog);
-        SavePatchFile(*loaded.patch, loaded.modulePaths, argv[2]);
+        // Relative module paths as seen from here, which the save turns relative to OUTPUT.
+        std::vector<std::string> modules;
+        for (std::size_t i = 0; i < loaded.modulePaths.size(); ++i) {
+            const bool absolute = i < loaded.moduleTexts.size() && fs::path(loaded.moduleTexts[i]).is_absolute();
+            const fs::path full = fs::absolute(loaded.modulePaths[i]).lexically_normal();
+            const fs::path fromHere = full.lexically_relative(fs::current_path());
+            modules.push_back(absolute ? loaded.moduleTexts[i] : fromHere.empty() ? full.string() : fromHere.string());
+        }
+        SavePatchFile(*loaded.patch, modules, argv[2]);
     } catch (const PatchError& e) {
         std::fprintf(stderr, "vtxhost save: %s\n", e.what());
         return kExitRefused;
@@ -33,7 +47,7 @@ int SavePatch(int argc, char** argv) {
     return kExitSuccess;
 }
 
-const CommandRegistrar registrar("save", "save PATCH OUTPUT", SavePatch);
+const CommandRegistrar registrar("save", "save PATCH OUTPUT", SavePatch, kHelp);
 
 } // namespace
 
