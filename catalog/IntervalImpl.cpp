@@ -115,8 +115,11 @@ bool CIntervalImpl::UnserializeString(const char* text) {
         boost::algorithm::split(fields, whole, [](char c) { return c == ','; });
     });
     if (fields.size() != 2) return false;
-    lower_ = ParseIntervalBound(fields[0].begin(), fields[0].end());
-    upper_ = ParseIntervalBound(fields[1].begin(), fields[1].end());
+    // Both bounds are read before either is stored: a refused text changes nothing.
+    const double lower = ParseIntervalBound(fields[0].begin(), fields[0].end());
+    const double upper = ParseIntervalBound(fields[1].begin(), fields[1].end());
+    lower_ = lower;
+    upper_ = upper;
     return true;
 }
 

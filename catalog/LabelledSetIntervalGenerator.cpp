@@ -131,7 +131,7 @@ void CLabelledSetIntervalGenerator::BindItems() {
 bool CLabelledSetIntervalGenerator::OnInit() {
     try {
         Vtx::IRunTimeContext* context = GetRunTimeContext();
-        if (!context) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kInvalidPointer);
+        if (!context) throw Vtx::CMemoryExceptionImpl(static_cast<const void*>(context));
         context->SetPeriodicActivation(true);
         Vtx::IPeriodicActivationSettings* settings = context->GetPeriodicActivationSettings();
         settings->SetEnabled(true);

@@ -1,13 +1,22 @@
 // Feeds arbitrary bytes to the patch-file loader, and to the text forms of the kernel's
-// structured datatypes. A patch that loads is run for a few rounds. A refused patch must be
+// structured datatypes. The catalog's own module is known to the kernel (built in, as its
+// objects are linked into the target), so that patches reach its blocks and their
+// parameters too. A patch that loads is run for a few rounds. A refused patch must be
 // refused with a PatchError naming a line; nothing may crash, leak or throw anything else.
+// Allocations are held to a memory budget, as in vtxhost, so that a block asking for a
+// billion entries fails as a block, not the fuzzer.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
+#include <memory>
+
 #include "host/KernelServices.h"
+#include "host/MemoryBudget.h"
+#include "host/ModuleCatalog.h"
 #include "host/PatchFile.h"
+#include "module/SignatureList.h"
 #include "vtx/Datatype.h"
 
 namespace {
@@ -36,9 +45,16 @@ void RoundTrip(vtxhost::CKernelServices& kernel, const char* classId, const std:
 
 } // namespace
 
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    vtxhost::memory_budget::SetLimit(std::size_t{256} << 20);
+    Vtx::BuildSignatures(1033);
+    return 0;
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     vtxhost::CKernelServices kernel;
+    kernel.AddCatalog(std::make_shared<vtxhost::CModuleCatalog>(Vtx::ChooseSignature(1033)));
     try {
         vtxhost::LoadedPatch loaded = vtxhost::LoadPatchText(kernel, text, "f.json", ".", {});
         try {

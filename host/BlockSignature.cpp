@@ -18,9 +18,9 @@ bool IsGenericType(const std::string& catalogId, const std::string& classId) {
 
 template <class I, class Impl>
 I* CPinCollection<I, Impl>::GetAt(std::int32_t index) {
-    if (index < 0 || static_cast<std::size_t>(index) >= pins_.size())
-        throw Vtx::CCollectionExceptionImpl(index, 0, static_cast<std::int32_t>(pins_.size()) - 1);
-    return pins_[index];
+    if (index < 0 || static_cast<std::size_t>(index) >= Size())
+        throw Vtx::CCollectionExceptionImpl(index, 0, static_cast<std::int32_t>(Size()) - 1);
+    return At(static_cast<std::size_t>(index));
 }
 
 template <class I, class Impl>
@@ -32,38 +32,65 @@ I* CPinCollection<I, Impl>::GetById(const char* id) {
 
 template <class I, class Impl>
 std::int32_t CPinCollection<I, Impl>::IndexOf(const char* id) {
-    const std::string wanted = Text(id);
-    for (std::size_t i = 0; i < pins_.size(); ++i)
-        if (pins_[i]->Id() == wanted) return static_cast<std::int32_t>(i);
-    return -1;
+    Compact();
+    auto found = slots_.find(Text(id));
+    return found == slots_.end() ? -1 : static_cast<std::int32_t>(found->second);
 }
 
 template <class I, class Impl>
 Impl* CPinCollection<I, Impl>::Find(const std::string& id) const {
-    for (Impl* pin : pins_)
-        if (pin->Id() == id) return pin;
-    return nullptr;
+    auto found = slots_.find(id);
+    return found == slots_.end() ? nullptr : pins_[found->second];
 }
 
 template <class I, class Impl>
-void CPinCollection<I, Impl>::Insert(std::size_t index, Impl* pin) {
+void CPinCollection<I, Impl>::Append(Impl* pin) {
+    slots_.emplace(pin->Id(), pins_.size());
+    pins_.push_back(pin);
     pin->AddRef();
-    if (index > pins_.size()) index = pins_.size();
-    pins_.insert(pins_.begin() + static_cast<std::ptrdiff_t>(index), pin);
 }
 
 template <class I, class Impl>
-Impl* CPinCollection<I, Impl>::Take(std::size_t index) {
-    Impl* pin = pins_[index];
-    pins_.erase(pins_.begin() + static_cast<std::ptrdiff_t>(index));
+Impl* CPinCollection<I, Impl>::Replace(Impl* pin) {
+    const std::size_t slot = slots_.at(pin->Id());
+    Impl* old = pins_[slot];
+    pin->AddRef();
+    pins_[slot] = pin;
+    return old;
+}
+
+template <class I, class Impl>
+Impl* CPinCollection<I, Impl>::Take(const std::string& id) {
+    auto found = slots_.find(id);
+    if (found == slots_.end()) return nullptr;
+    Impl* pin = pins_[found->second];
+    pins_[found->second] = nullptr;
+    slots_.erase(found);
+    ++holes_;
     return pin;
+}
+
+template <class I, class Impl>
+void CPinCollection<I, Impl>::Compact() const {
+    if (holes_ == 0) return;
+    std::size_t kept = 0;
+    for (Impl* pin : pins_) {
+        if (!pin) continue;
+        slots_[pin->Id()] = kept;
+        pins_[kept++] = pin;
+    }
+    pins_.resize(kept);
+    holes_ = 0;
 }
 
 template <class I, class Impl>
 void CPinCollection<I, Impl>::Clear() {
     std::vector<Impl*> pins;
     pins.swap(pins_);
-    for (Impl* pin : pins) pin->Release();
+    slots_.clear();
+    holes_ = 0;
+    for (Impl* pin : pins)
+        if (pin) pin->Release();
 }
 
 template class CPinCollection<Vtx::IInputPin, CInputPinImpl>;
@@ -97,9 +124,9 @@ Vtx::IInputPin* CBlockSignatureImpl::CreateInputPin(const char* id, const char* 
                                                     bool flag1, bool flag2) {
     return Vtx::TranslateStdExceptions([&]() -> Vtx::IInputPin* {
         const std::string pinId = Text(id), catalogId = Text(typeCatalogId), classId = Text(typeClassId);
-        const std::int32_t existing = inputs_.IndexOf(pinId.c_str());
-        if (existing >= 0 && inputs_.At(existing)->HasType(catalogId, classId)) {
-            CInputPinImpl* pin = inputs_.At(existing);
+        CInputPinImpl* existing = inputs_.Find(pinId);
+        if (existing && existing->HasType(catalogId, classId)) {
+            CInputPinImpl* pin = existing;
             pin->SetTexts(Text(name), Text(description));
             pin->SetFlags(flag0, flag1, flag2);
             return pin;
@@ -109,12 +136,10 @@ Vtx::IInputPin* CBlockSignatureImpl::CreateInputPin(const char* id, const char* 
                                       flag2);
         pin->SetDatatype(datatype);
         if (datatype) datatype->Release();
-        if (existing >= 0) {
-            inputs_.Take(existing)->Release();
-            inputs_.Insert(existing, pin);
-        } else {
-            inputs_.Insert(inputs_.Size(), pin);
-        }
+        if (existing)
+            inputs_.Replace(pin)->Release();
+        else
+            inputs_.Append(pin);
         return pin;
     });
 }
@@ -124,9 +149,9 @@ Vtx::IOutputPin* CBlockSignatureImpl::CreateOutputPin(const char* id, const char
                                                       const char* outputTag, const char* typeSourcePinId) {
     return Vtx::TranslateStdExceptions([&]() -> Vtx::IOutputPin* {
         const std::string pinId = Text(id), catalogId = Text(typeCatalogId), classId = Text(typeClassId);
-        const std::int32_t existing = outputs_.IndexOf(pinId.c_str());
-        if (existing >= 0 && outputs_.At(existing)->HasType(catalogId, classId)) {
-            COutputPinImpl* pin = outputs_.At(existing);
+        COutputPinImpl* existing = outputs_.Find(pinId);
+        if (existing && existing->HasType(catalogId, classId)) {
+            COutputPinImpl* pin = existing;
             pin->SetTexts(Text(name), Text(description));
             pin->SetOutputTexts(Text(outputTag), Text(typeSourcePinId));
             return pin;
@@ -136,12 +161,10 @@ Vtx::IOutputPin* CBlockSignatureImpl::CreateOutputPin(const char* id, const char
                                        Text(outputTag), Text(typeSourcePinId));
         pin->SetDatatype(datatype);
         if (datatype) datatype->Release();
-        if (existing >= 0) {
-            outputs_.Take(existing)->Release();
-            outputs_.Insert(existing, pin);
-        } else {
-            outputs_.Insert(outputs_.Size(), pin);
-        }
+        if (existing)
+            outputs_.Replace(pin)->Release();
+        else
+            outputs_.Append(pin);
         return pin;
     });
 }
@@ -154,11 +177,10 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::CreateParameter(const char* id
     return Vtx::TranslateStdExceptions([&]() -> Vtx::IParameterPinSignature* {
         const std::string pinId = Text(id), catalogId = Text(typeCatalogId), classId = Text(typeClassId);
         const std::string domainCatalog = Text(domainCatalogId), domainClass = Text(domainClassId);
-        const std::int32_t existing = parameters_.IndexOf(pinId.c_str());
-        if (existing >= 0 && parameters_.At(existing)->HasType(catalogId, classId) &&
-            parameters_.At(existing)->HasDomainClass(domainCatalog, domainClass)) {
+        CParameterPinImpl* existing = parameters_.Find(pinId);
+        if (existing && existing->HasType(catalogId, classId) && existing->HasDomainClass(domainCatalog, domainClass)) {
             // Declared again: the parameter keeps its value and its domain.
-            CParameterPinImpl* parameter = parameters_.At(existing);
+            CParameterPinImpl* parameter = existing;
             parameter->SetTexts(Text(name), Text(description));
             parameter->SetCreationWord(creationWord);
             return parameter;
@@ -184,12 +206,10 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::CreateParameter(const char* id
         parameter->SetDomain(domain);
         value->Release();
         if (domain) domain->Release();
-        if (existing >= 0) {
-            removed_.push_back(parameters_.Take(existing));
-            parameters_.Insert(existing, parameter);
-        } else {
-            parameters_.Insert(parameters_.Size(), parameter);
-        }
+        if (existing)
+            removed_.push_back(parameters_.Replace(parameter));
+        else
+            parameters_.Append(parameter);
         return parameter;
     });
 }
@@ -202,10 +222,8 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::FindParameter(const char* id) 
 
 Vtx::IParameterPinSignature* CBlockSignatureImpl::RemoveParameter(const char* id) {
     return Vtx::TranslateStdExceptions([&]() -> Vtx::IParameterPinSignature* {
-        const std::int32_t index = parameters_.IndexOf(id);
-        if (index < 0) return nullptr;
-        CParameterPinImpl* parameter = parameters_.Take(index);
-        removed_.push_back(parameter);
+        CParameterPinImpl* parameter = parameters_.Take(Text(id));
+        if (parameter) removed_.push_back(parameter);
         return parameter;
     });
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The host's block signature: pins and parameters of one block in declaration order.
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/Pins.h"
@@ -11,28 +12,43 @@ namespace vtxhost {
 
 class CKernelServices;
 
-// Pins of one kind over a vector the signature keeps (one reference per pin).
+// Pins of one kind in declaration order, with an index by identifier so that finding,
+// declaring and removing a pin costs the same for the thousandth pin as for the first.
+// A removed pin leaves a hole that the next access by position closes, so that removing
+// many pins in a row costs one pass, not one per pin. One reference per pin.
 template <class I, class Impl>
 class CPinCollection : public Vtx::IPinCollection<I> {
 public:
     virtual ~CPinCollection() { Clear(); }
-    std::int32_t GetCount() override { return static_cast<std::int32_t>(pins_.size()); }
+    std::int32_t GetCount() override { return static_cast<std::int32_t>(Size()); }
     I* GetAt(std::int32_t index) override;
-    bool HasId(const char* id) override { return IndexOf(id) >= 0; }
+    bool HasId(const char* id) override { return slots_.count(id ? id : "") > 0; }
     I* GetById(const char* id) override;
     std::int32_t IndexOf(const char* id) override;
 
-    Impl* At(std::size_t index) const { return pins_[index]; }
-    std::size_t Size() const { return pins_.size(); }
+    Impl* At(std::size_t index) const {
+        Compact();
+        return pins_[index];
+    }
+    std::size_t Size() const { return pins_.size() - holes_; }
     Impl* Find(const std::string& id) const;
-    // Takes a reference on the pin; index past the end appends.
-    void Insert(std::size_t index, Impl* pin);
-    // Gives up the pin at index without releasing it; the caller takes over its reference.
-    Impl* Take(std::size_t index);
+    // Takes a reference on the pin and appends it; its id must not be in the collection.
+    void Append(Impl* pin);
+    // Puts the pin (taking a reference) in the place of the one with the same id, which
+    // the caller takes over with its reference.
+    Impl* Replace(Impl* pin);
+    // Gives up the pin with the id without releasing it (the caller takes over its
+    // reference); null when there is none.
+    Impl* Take(const std::string& id);
     void Clear();
 
 private:
-    std::vector<Impl*> pins_;
+    // Closes the holes left by removed pins and renumbers the index.
+    void Compact() const;
+
+    mutable std::vector<Impl*> pins_;  // null: a removed pin, until Compact
+    mutable std::unordered_map<std::string, std::size_t> slots_;
+    mutable std::size_t holes_ = 0;
 };
 
 class CBlockSignatureImpl : public ulx::default_delete<ulx::reference_counted_class_impl<Vtx::IBlockSignature>> {

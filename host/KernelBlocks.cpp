@@ -1,5 +1,7 @@
 #include "host/KernelBlocks.h"
 
+#include <stdexcept>
+
 #include <nlohmann/json.hpp>
 
 #include "host/KernelCatalog.h"
@@ -135,12 +137,27 @@ private:
         return value;
     }
 
+    // Whether every text loads into a value of the configured class. A class that throws
+    // on a text it cannot read (rather than answering false) has the text and the class
+    // named in the error passed on; the trial value is released either way.
     bool ValuesReadable(const std::vector<std::string>& texts) {
         for (const std::string& text : texts) {
             Vtx::IDatatype* value = NewValue();
             if (!value) return false;
-            const bool ok = value->UnserializeString(text.c_str());
+            std::string failure;
+            bool ok = false;
+            try {
+                ok = value->UnserializeString(text.c_str());
+            } catch (Vtx::IException& e) {
+                failure = e.GetMessageText() ? e.GetMessageText() : "refused";
+            } catch (const std::exception& e) {
+                failure = e.what();
+            }
             value->Release();
+            if (!failure.empty())
+                throw std::runtime_error("the value \"" + text + "\" is not a valid " +
+                                         GetParameterValue<Vtx::IString>("catalog")->GetValue() + "/" +
+                                         GetParameterValue<Vtx::IString>("class")->GetValue() + " value: " + failure);
             if (!ok) return false;
         }
         return true;

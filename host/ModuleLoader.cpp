@@ -4,6 +4,7 @@
 
 #include <stdexcept>
 
+#include "host/ModuleFileCheck.h"
 #include "module/ThreadSpecificValue.h"
 
 namespace vtxhost {
@@ -39,7 +40,9 @@ F CModuleLoader::Resolve(const char* name) {
 }
 
 CModuleLoader::CModuleLoader(const std::string& path) : path_(path) {
-    handle_ = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    const std::string problem = ModuleFileProblem(path);
+    if (!problem.empty()) throw std::runtime_error("cannot load module \"" + path + "\": " + problem);
+    handle_ = dlopen(ModuleLoadPath(path).c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!handle_) {
         const char* reason = dlerror();
         throw std::runtime_error("cannot load module \"" + path + "\": " + (reason ? reason : "unknown error"));
@@ -55,7 +58,9 @@ CModuleLoader::CModuleLoader(const std::string& path) : path_(path) {
     if (!dllMain_(handle_, kProcessAttach, nullptr)) {
         dlclose(handle_);
         handle_ = nullptr;
-        throw std::runtime_error("module \"" + path + "\" refused to attach");
+        // A module attaches once per process: a second load of the same file reaches the
+        // same, already attached module.
+        throw std::runtime_error("module \"" + path + "\" refused to attach (is it loaded already?)");
     }
     setThreadSpecificPtr_(HostThreadSpecificValue());
 }

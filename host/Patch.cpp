@@ -1,13 +1,18 @@
 #include "host/Patch.h"
 
 #include <algorithm>
+#include <chrono>
+#include <fstream>
 #include <limits>
+#include <new>
 
 #include "host/BlockSignature.h"
 #include "host/KernelDatatypeBase.h"
 #include "host/KernelServices.h"
+#include "host/PatchGraph.h"
 #include "host/RunTimeContext.h"
 #include "vtx/Exception.h"
+#include "vtx/ObjectClass.h"
 #include "vtx/RunTimeContext.h"
 
 namespace vtxhost {
@@ -27,6 +32,8 @@ auto Guarded(const std::string& context, F&& call) -> decltype(call()) {
         return call();
     } catch (const PatchError&) {
         throw;
+    } catch (const std::bad_alloc&) {
+        throw PatchError(context + ": out of memory");
     } catch (Vtx::IException& e) {
         throw PatchError(context + ": " + (e.GetMessageText() ? e.GetMessageText() : "error"));
     } catch (const std::exception& e) {
@@ -95,9 +102,8 @@ CPatch::~CPatch() {
 std::int64_t CPatch::GetCurrentTime() { return kernel_.GetKernelClock()->GetCurrentTime(); }
 
 std::size_t CPatch::IndexOf(const std::string& instanceName) const {
-    for (std::size_t i = 0; i < blocks_.size(); ++i)
-        if (blocks_[i].name == instanceName) return i;
-    return blocks_.size();
+    auto found = blockIndex_.find(instanceName);
+    return found == blockIndex_.end() ? blocks_.size() : found->second;
 }
 
 CPatch::Entry& CPatch::EntryOf(const std::string& instanceName) {
@@ -180,7 +186,8 @@ Vtx::IBlock* CPatch::Adopt(const std::string& instanceName, Vtx::IBlock* block,
         block->Release();
         throw;
     }
-    blocks_.push_back(Entry{instanceName, block, 0, nullptr, {}});
+    blockIndex_.emplace(instanceName, blocks_.size());
+    blocks_.push_back(Entry{instanceName, block, 0, nullptr, {}, {}});
     return block;
 }
 
@@ -344,12 +351,69 @@ void CPatch::Start() {
     }
     now_ = kernel_.GetKernelClock()->GetCurrentTime();
     startTime_ = now_;
+    profiling_ = profilingRequested_ || kernel_.GetBoolSetting("kernel", "log_profiling_info");
     for (auto& entry : blocks_) {
-        Vtx::IPeriodicActivationSettings* settings = entry.block->GetRunTimeContext()->GetPeriodicActivationSettings();
+        Vtx::IRunTimeContext* context = entry.block->GetRunTimeContext();
+        Vtx::IPeriodicActivationSettings* settings = context->GetPeriodicActivationSettings();
+        // A period below one unit would never move the clock: the patch would spin in place.
+        if (context->GetPeriodicActivation() && settings->GetEnabled() && settings->GetPeriod() < 1) {
+            const std::int64_t period = settings->GetPeriod();
+            Stop();
+            throw PatchError("block " + Quoted(entry.name) + " asks to be activated every " + std::to_string(period) +
+                             " units of 100 ns; the period must be at least 1");
+        }
         entry.nextDue = now_ + settings->GetPeriod();
         ResolveActivation(entry);
+        entry.execute = ProfilingSamples{};
     }
     rounds_ = 0;
+    graphvizFile_.clear();
+    if (kernel_.GetBoolSetting("kernel", "log_graphviz")) WriteGraphviz();
+}
+
+// A graph that cannot be written is logged; the patch runs all the same.
+void CPatch::WriteGraphviz() {
+    const std::string path = GraphvizFileName(name_);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (file && (file << PatchGraphviz(*this)) && file.flush()) {
+        graphvizFile_ = path;
+        return;
+    }
+    const std::string text = "Patch " + name_ + ": the graph cannot be written to " + Quoted(path);
+    kernel_.Log().BeginRecord(Vtx::kLogError, text.c_str());
+}
+
+void CPatch::ExecuteTimed(Entry& entry) {
+    // A false result or a trapped exception has been reported by the block itself.
+    const auto context = [&] { return "block " + Quoted(entry.name); };
+    if (!profiling_) {
+        GuardedIn(context, [&] { return entry.block->Execute(0); });
+        return;
+    }
+    const auto begin = std::chrono::steady_clock::now();
+    GuardedIn(context, [&] { return entry.block->Execute(0); });
+    const std::int64_t elapsed =
+        std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now() - begin).count();
+    ProfilingSamples& samples = entry.execute;
+    samples.minimumNs = samples.count == 0 ? elapsed : std::min(samples.minimumNs, elapsed);
+    samples.maximumNs = samples.count == 0 ? elapsed : std::max(samples.maximumNs, elapsed);
+    samples.totalNs += elapsed;
+    ++samples.count;
+}
+
+std::vector<CPatch::ExecuteProfile> CPatch::ExecuteProfiles() const {
+    std::vector<ExecuteProfile> profiles;
+    for (const auto& entry : blocks_) {
+        Vtx::IObjectClass* blockClass = entry.block->GetObjectClass();
+        Vtx::IObjectClass* catalog = blockClass ? blockClass->GetCatalog() : nullptr;
+        ExecuteProfile profile;
+        profile.name = entry.name;
+        profile.catalogId = catalog && catalog->GetClassId() ? catalog->GetClassId() : "";
+        profile.classId = blockClass && blockClass->GetClassId() ? blockClass->GetClassId() : "";
+        profile.execute = entry.execute;
+        profiles.push_back(profile);
+    }
+    return profiles;
 }
 
 void CPatch::ResolveActivation(Entry& entry) {
@@ -386,7 +450,7 @@ void CPatch::Deliver(Entry& entry) {
     }
 }
 
-void CPatch::Run(std::int64_t rounds, const RoundObserver& observer) {
+std::int64_t CPatch::Run(std::int64_t rounds, const RoundObserver& observer, const RoundGate& gate) {
     if (!running_) throw PatchError("the patch " + Quoted(name_) + " is not running");
     std::int64_t defaultPeriod = kernel_.GetInt64Setting("kernel", "default_period");
     if (defaultPeriod < 1) defaultPeriod = 400000;
@@ -399,6 +463,7 @@ void CPatch::Run(std::int64_t rounds, const RoundObserver& observer) {
         }
         if (due == std::numeric_limits<std::int64_t>::max()) due = now_ + defaultPeriod;
         if (due < now_) due = now_;
+        if (gate && !gate(due - startTime_)) return r;
         now_ = due;
         kernel_.Clock().AdvanceTo(now_);
         for (auto& entry : blocks_) {
@@ -419,14 +484,14 @@ void CPatch::Run(std::int64_t rounds, const RoundObserver& observer) {
                     if (input->HasNewData()) activate = true;
             }
             if (!activate) continue;
-            // A false result or a trapped exception has been reported by the block itself.
-            GuardedIn([&] { return "block " + Quoted(entry.name); }, [&] { return entry.block->Execute(0); });
+            ExecuteTimed(entry);
             for (std::size_t i = 0; i < signature->Inputs().Size(); ++i) signature->Inputs().At(i)->SetNewData(false);
             Deliver(entry);
         }
         ++rounds_;
         if (observer) observer(rounds_, now_ - startTime_);
     }
+    return rounds;
 }
 
 void CPatch::Stop() {

@@ -21,13 +21,19 @@
 // times) into every linked input, which marks those inputs as holding new data. A patch
 // without periodic blocks runs its rounds one default period apart
 // (("kernel", "default_period"), 400000 when unset).
+//
+// Kernel switches read when the patch starts: ("kernel", "log_graphviz") writes the patch
+// as a Graphviz graph (PatchGraph.h); ("kernel", "log_profiling_info") times every Execute
+// (as SetProfiling does), which ExecuteProfiles then reports per block.
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "host/ProfilingStatistics.h"
 #include "vtx/Block.h"
 
 namespace vtxhost {
@@ -77,10 +83,27 @@ public:
 
     void Start();
     // Runs rounds; after each the observer gets the round number (from 1) and its time
-    // relative to the start, in 100-ns units.
+    // relative to the start, in 100-ns units. The gate, when given, is asked before each
+    // round with the round's time; false ends the run there (a host pacing rounds by the
+    // wall clock waits in it, a host stopped by the user answers false). The rounds run.
     using RoundObserver = std::function<void(std::int64_t round, std::int64_t time)>;
-    void Run(std::int64_t rounds, const RoundObserver& observer = {});
+    using RoundGate = std::function<bool(std::int64_t time)>;
+    std::int64_t Run(std::int64_t rounds, const RoundObserver& observer = {}, const RoundGate& gate = {});
     void Stop();
+
+    // Execute timing: on from the next Start (the switch "log_profiling_info" turns it on too).
+    void SetProfiling(bool on) { profilingRequested_ = on; }
+    bool IsProfiling() const { return profiling_; }
+    struct ExecuteProfile {
+        std::string name;
+        std::string catalogId;
+        std::string classId;
+        ProfilingSamples execute;
+    };
+    // Per block in patch order, since the last Start.
+    std::vector<ExecuteProfile> ExecuteProfiles() const;
+    // The file the switch "log_graphviz" wrote at the last Start, or empty.
+    const std::string& GraphvizFileWritten() const { return graphvizFile_; }
     bool IsRunning() const { return running_; }
     const std::string& GetName() const { return name_; }
 
@@ -93,7 +116,10 @@ private:
         // new data activates it.
         CBlockSignatureImpl* signature = nullptr;
         std::vector<CInputPinImpl*> activatingInputs;
+        ProfilingSamples execute;
     };
+    void ExecuteTimed(Entry& entry);
+    void WriteGraphviz();
     Vtx::IBlock* Adopt(const std::string& instanceName, Vtx::IBlock* block,
                        const std::function<void(Vtx::IBlock*)>& initInstance);
     Entry& EntryOf(const std::string& instanceName);
@@ -107,11 +133,15 @@ private:
     CKernelServices& kernel_;
     std::string name_;
     std::vector<Entry> blocks_;
+    std::unordered_map<std::string, std::size_t> blockIndex_;  // instance name to place in blocks_
     bool initialised_ = false;
     bool running_ = false;
     std::int64_t rounds_ = 0;
     std::int64_t now_ = 0;
     std::int64_t startTime_ = 0;
+    bool profilingRequested_ = false;
+    bool profiling_ = false;
+    std::string graphvizFile_;
 };
 
 } // namespace vtxhost

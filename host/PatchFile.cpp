@@ -1,113 +1,25 @@
 #include "host/PatchFile.h"
 
-#include <fstream>
-#include <istream>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <limits>
 #include <map>
-#include <sstream>
-#include <streambuf>
+#include <utility>
 
-#include <nlohmann/json.hpp>
-
+#include "host/JsonDocument.h"
 #include "host/KernelServices.h"
+#include "host/ParameterValues.h"
 #include "host/StoredSignature.h"
 
 namespace vtxhost {
 
 namespace {
 
-using Json = nlohmann::ordered_json;
-
-// A stream buffer over the text that tells how far the parser has read.
-class PositionBuffer : public std::streambuf {
-public:
-    explicit PositionBuffer(const std::string& text) {
-        char* begin = const_cast<char*>(text.data());
-        setg(begin, begin, begin + text.size());
-    }
-    std::size_t Position() const { return static_cast<std::size_t>(gptr() - eback()); }
-};
-
-// Records the line of every value by its JSON pointer, while the parser reads the text.
-class LineMapper : public nlohmann::json_sax<Json> {
-public:
-    LineMapper(const std::string& text, const PositionBuffer& buffer) : text_(text), buffer_(buffer) {}
-
-    bool null() override { return Value(); }
-    bool boolean(bool) override { return Value(); }
-    bool number_integer(number_integer_t) override { return Value(); }
-    bool number_unsigned(number_unsigned_t) override { return Value(); }
-    bool number_float(number_float_t, const string_t&) override { return Value(); }
-    bool string(string_t&) override { return Value(); }
-    bool binary(binary_t&) override { return Value(); }
-    bool start_object(std::size_t) override { return Open(false); }
-    bool key(string_t& key) override {
-        frames_.back().key = key;
-        return true;
-    }
-    bool end_object() override { return Close(); }
-    bool start_array(std::size_t) override { return Open(true); }
-    bool end_array() override { return Close(); }
-    bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) override {
-        errorLine_ = LineAt(position == 0 ? 0 : position - 1);
-        error_ = e.what();
-        return false;
-    }
-
-    const std::map<std::string, int>& Lines() const { return lines_; }
-    int ErrorLine() const { return errorLine_; }
-    const std::string& Error() const { return error_; }
-
-private:
-    struct Frame {
-        std::string pointer;
-        bool array;
-        std::size_t index = 0;
-        std::string key;
-    };
-    static std::string Escaped(const std::string& key) {
-        std::string out;
-        for (char c : key) out += c == '~' ? "~0" : c == '/' ? "~1" : std::string(1, c);
-        return out;
-    }
-    int LineAt(std::size_t position) const {
-        int line = 1;
-        for (std::size_t i = 0; i < position && i < text_.size(); ++i)
-            if (text_[i] == '\n') ++line;
-        return line;
-    }
-    // The pointer of the value being read now, and its line (the last character read
-    // belongs to the value's first token or follows it directly).
-    std::string Here() {
-        std::string pointer;
-        if (!frames_.empty()) {
-            Frame& frame = frames_.back();
-            pointer = frame.pointer + "/" + (frame.array ? std::to_string(frame.index++) : Escaped(frame.key));
-        }
-        const std::size_t position = buffer_.Position();
-        lines_[pointer] = LineAt(position == 0 ? 0 : position - 1);
-        return pointer;
-    }
-    bool Value() {
-        Here();
-        return true;
-    }
-    bool Open(bool array) {
-        std::string pointer = Here();
-        frames_.push_back(Frame{std::move(pointer), array, 0, {}});
-        return true;
-    }
-    bool Close() {
-        frames_.pop_back();
-        return true;
-    }
-
-    const std::string& text_;
-    const PositionBuffer& buffer_;
-    std::vector<Frame> frames_;
-    std::map<std::string, int> lines_;
-    int errorLine_ = 0;
-    std::string error_;
-};
+constexpr std::int64_t kMaxTraceLevel = 1000;
 
 class Loader {
 public:
@@ -119,10 +31,11 @@ public:
     LoadedPatch Load() {
         Json document = Parse();
         if (!document.is_object()) Fail("", "a patch file holds one JSON object");
-        CheckKeys(document, "", {"name", "modules", "blocks", "links"});
+        CheckKeys(document, "", {"name", "modules", "blocks", "links", "kernel"});
         LoadedPatch result;
         std::string name = "patch";
         if (document.contains("name")) name = Text(document["name"], "/name", "the patch name");
+        if (document.contains("kernel")) SetKernelSwitches(document["kernel"], "/kernel");
         if (document.contains("modules")) {
             const Json& modules = List(document["modules"], "/modules", "\"modules\"");
             for (std::size_t i = 0; i < modules.size(); ++i) {
@@ -130,6 +43,7 @@ public:
                 const std::string path = Text(modules[i], where, "a module path");
                 result.modules.push_back(OpenModule(path, where));
                 result.modulePaths.push_back(ModulePath(path));
+                result.moduleTexts.push_back(path);
             }
         }
         result.patch = std::make_unique<CPatch>(kernel_, name);
@@ -146,40 +60,24 @@ public:
     }
 
 private:
+    // The line is looked up only now, by a pass over the text that stops at the value.
     [[noreturn]] void Fail(const std::string& pointer, const std::string& problem) const {
-        int line = 1;
-        for (std::string p = pointer;; p = p.substr(0, p.rfind('/'))) {
-            auto found = lines_.find(p);
-            if (found != lines_.end()) {
-                line = found->second;
-                break;
-            }
-            if (p.empty()) break;
-        }
-        throw PatchError(fileName_ + ":" + std::to_string(line) + ": " + problem);
+        throw PatchError(fileName_ + ":" + std::to_string(LineOfPointer(text_, pointer)) + ": " + problem);
     }
 
     Json Parse() {
-        PositionBuffer buffer(text_);
-        std::istream stream(&buffer);
-        LineMapper mapper(text_, buffer);
-        const bool ok = Json::sax_parse(stream, &mapper);
-        lines_ = mapper.Lines();
-        if (!ok) {
-            std::string problem = mapper.Error();
-            // The parser's own text starts with its error id ("[json.exception.parse_error.101] ").
-            const std::size_t bracket = problem.find("] ");
-            if (bracket != std::string::npos) problem = problem.substr(bracket + 2);
-            throw PatchError(fileName_ + ":" + std::to_string(mapper.ErrorLine()) + ": " + problem);
-        }
-        return Json::parse(text_);
+        Json document;
+        JsonProblem problem;
+        if (!ReadJsonDocument(text_, JsonLimits{}, document, problem))
+            throw PatchError(fileName_ + ":" + std::to_string(problem.line) + ": " + problem.text);
+        return document;
     }
 
     void CheckKeys(const Json& object, const std::string& pointer, std::initializer_list<const char*> known) const {
         for (auto it = object.begin(); it != object.end(); ++it) {
             bool found = false;
             for (const char* key : known) found = found || it.key() == key;
-            if (!found) Fail(pointer + "/" + it.key(), "unknown entry \"" + it.key() + "\"");
+            if (!found) Fail(pointer + "/" + PointerToken(it.key()), "unknown entry \"" + it.key() + "\"");
         }
     }
 
@@ -199,12 +97,35 @@ private:
 
     std::shared_ptr<void> OpenModule(const std::string& path, const std::string& pointer) {
         const std::string full = ModulePath(path);
-        if (!std::ifstream(full).good()) Fail(pointer, "missing module \"" + path + "\": no such file");
+        struct stat status {};
+        if (stat(full.c_str(), &status) != 0) {
+            if (errno == ENOENT) Fail(pointer, "missing module \"" + path + "\": no such file");
+            Fail(pointer, "module \"" + path + "\" cannot be read: " + std::strerror(errno));
+        }
+        // The same file twice would be attached twice: the second attach is refused by
+        // the module, so say what happened instead.
+        for (const OpenedFile& opened : openedFiles_)
+            if (opened.device == status.st_dev && opened.inode == status.st_ino)
+                Fail(pointer, "module \"" + path + "\" is listed twice (first at line " +
+                                  std::to_string(LineOfPointer(text_, opened.pointer)) + ")");
+        openedFiles_.push_back(OpenedFile{status.st_dev, status.st_ino, pointer});
         if (!openModule_) Fail(pointer, "module \"" + path + "\" cannot be loaded: this host loads no modules");
         try {
             return openModule_(kernel_, full);
         } catch (const std::exception& e) {
             Fail(pointer, "module \"" + path + "\" cannot be loaded: " + e.what());
+        }
+    }
+
+    // The kernel switches a patch may turn on or off, read by the patch when it starts.
+    void SetKernelSwitches(const Json& switches, const std::string& pointer) {
+        if (!switches.is_object()) Fail(pointer, "\"kernel\" must be an object of switches");
+        for (auto it = switches.begin(); it != switches.end(); ++it) {
+            const std::string at = pointer + "/" + PointerToken(it.key());
+            if (it.key() != "log_graphviz" && it.key() != "log_profiling_info")
+                Fail(at, "unknown kernel switch \"" + it.key() + "\" (log_graphviz, log_profiling_info)");
+            if (!it.value().is_boolean()) Fail(at, "a kernel switch is true or false");
+            kernel_.SetBoolSetting("kernel", it.key(), it.value().get<bool>());
         }
     }
 
@@ -229,11 +150,13 @@ private:
         try {
             if (block.contains("signature")) {
                 patch.AddStoredBlock(name, catalogId, classId, [&](Vtx::IBlockSignature* signature) {
-                    RestoreSignature(kernel_, signature, block["signature"],
-                                     [&](const std::string& at, const std::string& problem) {
-                                         storedProblem = true;
-                                         Fail(pointer + "/signature" + at, problem);
-                                     });
+                    RestoreSignature(
+                        kernel_, signature, block["signature"],
+                        [&](const std::string& at, const std::string& problem) {
+                            storedProblem = true;
+                            Fail(pointer + "/signature" + at, problem);
+                        },
+                        OwnBounds(catalogId, classId));
                 });
             } else {
                 patch.AddBlock(name, catalogId, classId);
@@ -245,18 +168,43 @@ private:
         if (block.contains("trace_level")) {
             const Json& level = block["trace_level"];
             if (!level.is_number_integer()) Fail(pointer + "/trace_level", "a trace level must be an integer");
-            patch.SetTraceLevel(name, level.get<int>());
+            const bool inRange = level.is_number_unsigned()
+                                     ? level.get<std::uint64_t>() <= static_cast<std::uint64_t>(kMaxTraceLevel)
+                                     : level.get<std::int64_t>() >= 0 && level.get<std::int64_t>() <= kMaxTraceLevel;
+            if (!inRange)
+                Fail(pointer + "/trace_level", "the trace level " + level.dump() + " lies outside 0 to " +
+                                                   std::to_string(kMaxTraceLevel));
+            patch.SetTraceLevel(name, level.get<std::int32_t>());
         }
         if (!block.contains("parameters")) return;
         const Json& parameters = block["parameters"];
         if (!parameters.is_object()) Fail(pointer + "/parameters", "\"parameters\" must be an object");
+        // In any order: a value the block refuses is set again after the block's other values.
+        std::vector<ParameterValue> values;
+        std::vector<std::string> keys;
         for (auto it = parameters.begin(); it != parameters.end(); ++it) {
-            try {
-                patch.SetParameter(name, it.key(), ValueText(it.value()));
-            } catch (const PatchError& e) {
-                Fail(pointer + "/parameters/" + it.key(), e.what());
-            }
+            values.push_back(ParameterValue{name, it.key(), ValueText(it.value())});
+            keys.push_back(it.key());
         }
+        const std::vector<ParameterRefusal> refused = SetParameterValues(patch, values);
+        if (!refused.empty())
+            Fail(pointer + "/parameters/" + PointerToken(keys[refused.front().index]), refused.front().error);
+    }
+
+    // The bounds the class declares when it builds its own signature, found once per
+    // class with a block made for the purpose.
+    const DeclaredBounds& OwnBounds(const std::string& catalogId, const std::string& classId) {
+        const auto key = std::make_pair(catalogId, classId);
+        auto found = ownBounds_.find(key);
+        if (found != ownBounds_.end()) return found->second;
+        DeclaredBounds bounds;
+        try {
+            CPatch probe(kernel_, "probe");
+            bounds = BoundsOf(probe.AddBlock("probe", catalogId, classId)->GetSignature());
+        } catch (const PatchError&) {
+            // A class that cannot build its own signature has no bounds to hold a stored one to.
+        }
+        return ownBounds_.emplace(key, std::move(bounds)).first->second;
     }
 
     static bool SplitPin(const std::string& text, std::string& block, std::string& pin) {
@@ -288,10 +236,66 @@ private:
     std::string fileName_;
     std::string folder_;
     const ModuleOpener& openModule_;
-    std::map<std::string, int> lines_;
+    struct OpenedFile {
+        dev_t device;
+        ino_t inode;
+        std::string pointer;
+    };
+    std::vector<OpenedFile> openedFiles_;
+    std::map<std::pair<std::string, std::string>, DeclaredBounds> ownBounds_;
+};
+
+const char* FileKind(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// Closes the descriptor when the reading ends, however it ends.
+struct FileDescriptor {
+    int fd;
+    ~FileDescriptor() {
+        if (fd >= 0) close(fd);
+    }
 };
 
 } // namespace
+
+std::string ReadPatchFileText(const std::string& path, std::size_t maxBytes) {
+    // Opened without waiting, so that a pipe with no writer is refused instead of blocking.
+    FileDescriptor file{open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK)};
+    if (file.fd < 0) throw PatchError(path + ": the patch file cannot be opened: " + std::strerror(errno));
+    struct stat status {};
+    if (fstat(file.fd, &status) != 0)
+        throw PatchError(path + ": the patch file cannot be read: " + std::strerror(errno));
+    if (!S_ISREG(status.st_mode))
+        throw PatchError(path + ": the patch file is " + FileKind(status.st_mode) + ", not a regular file");
+    const auto tooLong = [&](std::uint64_t size) {
+        return PatchError(path + ": the patch file is " + std::to_string(size) + " bytes long, more than the limit of " +
+                          std::to_string(maxBytes));
+    };
+    if (static_cast<std::uint64_t>(status.st_size) > maxBytes) throw tooLong(static_cast<std::uint64_t>(status.st_size));
+    std::string text(static_cast<std::size_t>(status.st_size), '\0');
+    std::size_t filled = 0;
+    // The file may change while it is read: read until its end, never past the limit.
+    for (;;) {
+        if (filled == text.size()) {
+            if (text.size() > maxBytes) throw tooLong(text.size());
+            text.resize(text.size() + 4096);
+        }
+        const ssize_t got = read(file.fd, &text[filled], text.size() - filled);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw PatchError(path + ": the patch file cannot be read: " + std::strerror(errno));
+        if (got == 0) break;
+        filled += static_cast<std::size_t>(got);
+    }
+    text.resize(filled);
+    if (text.size() > maxBytes) throw tooLong(text.size());
+    return text;
+}
 
 LoadedPatch LoadPatchText(CKernelServices& kernel, const std::string& text, const std::string& fileName,
                           const std::string& folder, const ModuleOpener& openModule) {
@@ -299,13 +303,10 @@ LoadedPatch LoadPatchText(CKernelServices& kernel, const std::string& text, cons
 }
 
 LoadedPatch LoadPatchFile(CKernelServices& kernel, const std::string& path, const ModuleOpener& openModule) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw PatchError(path + ": the patch file cannot be read");
-    std::ostringstream text;
-    text << file.rdbuf();
+    const std::string text = ReadPatchFileText(path, JsonLimits{}.maxBytes);
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
-    return LoadPatchText(kernel, text.str(), path, folder, openModule);
+    return LoadPatchText(kernel, text, path, folder, openModule);
 }
 
 } // namespace vtxhost

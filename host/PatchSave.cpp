@@ -64,18 +64,17 @@ std::string SavePatchText(CPatch& patch, const std::vector<std::string>& moduleP
 
 void SavePatchFile(CPatch& patch, const std::vector<std::string>& modulePaths, const std::string& path) {
     namespace fs = std::filesystem;
-    const fs::path folder = fs::absolute(fs::path(path)).parent_path();
-    std::vector<std::string> relative;
+    const fs::path folder = fs::absolute(fs::path(path)).parent_path().lexically_normal();
+    std::vector<std::string> written;
     for (const std::string& module : modulePaths) {
-        // Relative when the file and the module share a folder below the root; else absolute.
-        const fs::path full = fs::absolute(module).lexically_normal();
-        const fs::path shown = full.lexically_relative(folder);
-        std::size_t up = 0, depth = 0;
-        for (const fs::path& part : shown) up += part == "..";
-        for (const fs::path& part : folder.relative_path()) depth += !part.empty();
-        relative.push_back(shown.empty() || up >= depth ? full.string() : shown.string());
+        if (fs::path(module).is_absolute()) {
+            written.push_back(module);
+            continue;
+        }
+        const fs::path relative = fs::absolute(module).lexically_normal().lexically_relative(folder);
+        written.push_back(relative.empty() ? fs::absolute(module).lexically_normal().string() : relative.string());
     }
-    const std::string text = SavePatchText(patch, relative);
+    const std::string text = SavePatchText(patch, written);
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     if (!file || !(file << text) || !file.flush()) throw PatchError(path + ": the patch file cannot be written");
 }

@@ -11,8 +11,9 @@ class CPatch;
 
 // The modules are written as given.
 std::string SavePatchText(CPatch& patch, const std::vector<std::string>& modulePaths);
-// Module paths are written relative to the file's folder; PatchError when the file cannot
-// be written.
+// Absolute module paths are written as they are; relative ones (to the current folder) are
+// written relative to the file's folder, so that the saved file finds the same modules
+// wherever the two are moved together. PatchError when the file cannot be written.
 void SavePatchFile(CPatch& patch, const std::vector<std::string>& modulePaths, const std::string& path);
 
 } // namespace vtxhost

@@ -1,7 +1,11 @@
 #include "host/StoredSignature.h"
 
+#include <cmath>
+#include <limits>
 #include <set>
+#include <type_traits>
 
+#include "host/JsonDocument.h"
 #include "host/KernelServices.h"
 #include "host/Patch.h"
 #include "vtx/BlockSignature.h"
@@ -65,17 +69,53 @@ StoredJson StoreParameter(Vtx::IParameterPinSignature* parameter) {
     return stored;
 }
 
+bool BoundsOfDomain(Vtx::IDatatypeDomain* domain, DomainBounds& bounds, bool& integer) {
+    if (auto* ints = dynamic_cast<Vtx::IIntDomain*>(domain)) {
+        bounds = {static_cast<double>(ints->GetMinimum()), ints->GetMinimumKind(),
+                  static_cast<double>(ints->GetMaximum()), ints->GetMaximumKind()};
+        integer = true;
+        return true;
+    }
+    if (auto* doubles = dynamic_cast<Vtx::IDoubleDomain*>(domain)) {
+        bounds = {doubles->GetMinimum(), doubles->GetMinimumKind(), doubles->GetMaximum(), doubles->GetMaximumKind()};
+        integer = false;
+        return true;
+    }
+    return false;
+}
+
+// The lowest (or highest) value a bound admits, with whether the bound itself is
+// excluded; integer bounds are made inclusive.
+struct Edge {
+    bool open;       // no bound
+    double value;
+    bool exclusive;
+};
+
+Edge LowEdge(double value, std::int32_t kind, bool integer) {
+    if (kind != Vtx::kBoundInclusive && kind != Vtx::kBoundExclusive) return {true, 0, false};
+    if (kind == Vtx::kBoundExclusive && integer) return {false, value + 1, false};
+    return {false, value, kind == Vtx::kBoundExclusive};
+}
+
+Edge HighEdge(double value, std::int32_t kind, bool integer) {
+    if (kind != Vtx::kBoundInclusive && kind != Vtx::kBoundExclusive) return {true, 0, false};
+    if (kind == Vtx::kBoundExclusive && integer) return {false, value - 1, false};
+    return {false, value, kind == Vtx::kBoundExclusive};
+}
+
 // Reads the stored form, reporting each malformed entry at its pointer.
 class Restorer {
 public:
-    Restorer(CKernelServices& kernel, Vtx::IBlockSignature* signature, const StoredSignatureFailure& fail)
-        : kernel_(kernel), signature_(signature), fail_(fail) {}
+    Restorer(CKernelServices& kernel, Vtx::IBlockSignature* signature, const StoredSignatureFailure& fail,
+             const DeclaredBounds& declared)
+        : kernel_(kernel), signature_(signature), fail_(fail), declared_(declared) {}
 
     void Restore(const StoredJson& stored) {
         if (!stored.is_object()) Fail("", "a stored signature must be an object");
         for (auto it = stored.begin(); it != stored.end(); ++it)
             if (it.key() != "inputs" && it.key() != "outputs" && it.key() != "parameters")
-                Fail("/" + it.key(), "unknown entry \"" + it.key() + "\"");
+                Fail("/" + PointerToken(it.key()), "unknown entry \"" + it.key() + "\"");
         ForEach(stored, "inputs", [&](const StoredJson& pin, const std::string& at) { Input(pin, at); });
         ForEach(stored, "outputs", [&](const StoredJson& pin, const std::string& at) { Output(pin, at); });
         ForEach(stored, "parameters", [&](const StoredJson& pin, const std::string& at) { Parameter(pin, at); });
@@ -101,7 +141,7 @@ private:
         for (auto it = pin.begin(); it != pin.end(); ++it) {
             bool found = false;
             for (const char* key : known) found = found || it.key() == key;
-            if (!found) Fail(at + "/" + it.key(), "unknown entry \"" + it.key() + "\"");
+            if (!found) Fail(at + "/" + PointerToken(it.key()), "unknown entry \"" + it.key() + "\"");
         }
     }
 
@@ -131,7 +171,22 @@ private:
         const StoredJson& value = pin[key];
         if (!value.is_number() || (!std::is_floating_point<T>::value && !value.is_number_integer()))
             Fail(at + "/" + key, std::string("\"") + key + "\" must be a number");
+        if (!InRange<T>(value))
+            Fail(at + "/" + key, std::string("\"") + key + "\" is " + value.dump() + ", outside " +
+                                     std::to_string(std::numeric_limits<T>::lowest()) + " to " +
+                                     std::to_string(std::numeric_limits<T>::max()));
         return value.get<T>();
+    }
+
+    // Whether the JSON number fits T without being cut (integers) or overflowing (doubles).
+    template <class T>
+    static bool InRange(const StoredJson& value) {
+        if (std::is_floating_point<T>::value) return true;  // the reader refuses numbers beyond a double
+        if (value.is_number_unsigned())
+            return value.get<std::uint64_t>() <= static_cast<std::uint64_t>(std::numeric_limits<T>::max());
+        const auto number = value.get<std::int64_t>();
+        return number >= static_cast<std::int64_t>(std::numeric_limits<T>::lowest()) &&
+               number <= static_cast<std::int64_t>(std::numeric_limits<T>::max());
     }
 
     void Unique(std::set<std::string>& ids, const std::string& id, const std::string& at) {
@@ -239,16 +294,31 @@ private:
             if (!entry.is_number()) Fail(at, "\"bounds\" must be a list of four numbers");
         if (!bounds[1].is_number_integer() || !bounds[3].is_number_integer())
             Fail(at, "the bound kinds must be integers");
+        for (std::size_t kind : {1, 3})
+            if (!InRange<std::int32_t>(bounds[kind]) || bounds[kind].get<std::int64_t>() < 0 ||
+                bounds[kind].get<std::int64_t>() > 2)
+                Fail(at, "the bound kind " + bounds[kind].dump() + " is not 0 (none), 1 (inclusive) or 2 (exclusive)");
         const auto minimumKind = bounds[1].get<std::int32_t>(), maximumKind = bounds[3].get<std::int32_t>();
         if (auto* ints = dynamic_cast<Vtx::IIntDomain*>(parameter->GetDomain())) {
             if (!bounds[0].is_number_integer() || !bounds[2].is_number_integer())
                 Fail(at, "the bounds of an integer domain must be integers");
+            for (std::size_t bound : {0, 2})
+                if (!InRange<std::int32_t>(bounds[bound]))
+                    Fail(at, "the bound " + bounds[bound].dump() + " lies outside the integers a domain can hold");
             ints->SetBounds(bounds[0].get<std::int32_t>(), minimumKind, bounds[2].get<std::int32_t>(), maximumKind);
         } else if (auto* doubles = dynamic_cast<Vtx::IDoubleDomain*>(parameter->GetDomain())) {
             doubles->SetBounds(bounds[0].get<double>(), minimumKind, bounds[2].get<double>(), maximumKind);
         } else {
             Fail(at, "the parameter has no domain with bounds");
         }
+        // A stored signature may narrow what the block class accepts, never widen it.
+        auto own = declared_.find(Text(parameter->GetId()));
+        DomainBounds stored;
+        bool integer = false;
+        if (own != declared_.end() && BoundsOfDomain(parameter->GetDomain(), stored, integer) &&
+            !stored.Within(own->second, integer))
+            Fail(at, "the stored bounds " + stored.Text() + " of parameter \"" + Text(parameter->GetId()) +
+                         "\" reach outside the block's own " + own->second.Text());
     }
 
     void Value(Vtx::IParameterPinSignature* parameter, const StoredJson& pin, const std::string& at) {
@@ -276,6 +346,7 @@ private:
     CKernelServices& kernel_;
     Vtx::IBlockSignature* signature_;
     const StoredSignatureFailure& fail_;
+    const DeclaredBounds& declared_;
     std::set<std::string> inputs_, outputs_, parameters_;
 };
 
@@ -317,8 +388,45 @@ StoredJson StoreSignature(Vtx::IBlockSignature* signature) {
 }
 
 void RestoreSignature(CKernelServices& kernel, Vtx::IBlockSignature* signature, const StoredJson& stored,
-                      const StoredSignatureFailure& fail) {
-    Restorer(kernel, signature, fail).Restore(stored);
+                      const StoredSignatureFailure& fail, const DeclaredBounds& declared) {
+    Restorer(kernel, signature, fail, declared).Restore(stored);
+}
+
+bool DomainBounds::Within(const DomainBounds& outer, bool integer) const {
+    const Edge low = LowEdge(minimum, minimumKind, integer), outerLow = LowEdge(outer.minimum, outer.minimumKind, integer);
+    const Edge high = HighEdge(maximum, maximumKind, integer),
+               outerHigh = HighEdge(outer.maximum, outer.maximumKind, integer);
+    const bool lowWithin = outerLow.open || (!low.open && (low.value > outerLow.value ||
+                                                           (low.value == outerLow.value &&
+                                                            (low.exclusive || !outerLow.exclusive))));
+    const bool highWithin = outerHigh.open || (!high.open && (high.value < outerHigh.value ||
+                                                              (high.value == outerHigh.value &&
+                                                               (high.exclusive || !outerHigh.exclusive))));
+    return lowWithin && highWithin;
+}
+
+std::string DomainBounds::Text() const {
+    const auto bound = [](double value, std::int32_t kind) -> std::string {
+        if (kind != Vtx::kBoundInclusive && kind != Vtx::kBoundExclusive) return "none";
+        // Whole numbers (every integer bound) without a fraction.
+        const std::string number = value == std::floor(value) && std::fabs(value) < 1e15
+                                       ? std::to_string(static_cast<long long>(value))
+                                       : StoredJson(value).dump();
+        return number + (kind == Vtx::kBoundInclusive ? " inclusive" : " exclusive");
+    };
+    return "[" + bound(minimum, minimumKind) + ", " + bound(maximum, maximumKind) + "]";
+}
+
+DeclaredBounds BoundsOf(Vtx::IBlockSignature* signature) {
+    DeclaredBounds declared;
+    auto* parameters = signature->GetParameters();
+    for (std::int32_t i = 0; i < parameters->GetCount(); ++i) {
+        Vtx::IParameterPinSignature* parameter = parameters->GetAt(i);
+        DomainBounds bounds;
+        bool integer = false;
+        if (BoundsOfDomain(parameter->GetDomain(), bounds, integer)) declared.emplace(Text(parameter->GetId()), bounds);
+    }
+    return declared;
 }
 
 } // namespace vtxhost

@@ -24,8 +24,10 @@
 // the patch, changeable at design time, at run time, init information changeable at
 // design time, at run time. "value" is the value's text form and "init_info", when the
 // value has init information, that information's text form.
+#include <cstdint>
 #include <functional>
 #include <string>
+#include <unordered_map>
 
 #include <nlohmann/json.hpp>
 
@@ -40,6 +42,23 @@ using StoredJson = nlohmann::ordered_json;
 // The stored form of the signature's pins and parameters.
 StoredJson StoreSignature(Vtx::IBlockSignature* signature);
 
+// The bounds of a parameter's domain (kinds as in BoundKind), integer bounds as doubles.
+struct DomainBounds {
+    double minimum = 0;
+    std::int32_t minimumKind = 0;
+    double maximum = 0;
+    std::int32_t maximumKind = 0;
+    // Whether every value these bounds admit, the others admit too.
+    bool Within(const DomainBounds& outer, bool integer) const;
+    std::string Text() const;  // "[1 inclusive, none]"
+};
+
+// The bounds of the parameters with a bounded domain, by parameter id: taken from a
+// signature the block class built itself, they are what a stored signature of the class
+// may narrow but not widen.
+using DeclaredBounds = std::unordered_map<std::string, DomainBounds>;
+DeclaredBounds BoundsOf(Vtx::IBlockSignature* signature);
+
 // Reports a problem at a JSON pointer below the stored form ("/parameters/2/value").
 using StoredSignatureFailure = std::function<void(const std::string& pointer, const std::string& problem)>;
 
@@ -47,7 +66,8 @@ using StoredSignatureFailure = std::function<void(const std::string& pointer, co
 // gives the parameters their stored values. A malformed entry, an unknown datatype or
 // domain class, or a value its class cannot read or its domain refuses is reported through
 // fail, then thrown as a PatchError when fail returns.
+// Stored bounds reaching outside the class's own (declared) are refused.
 void RestoreSignature(CKernelServices& kernel, Vtx::IBlockSignature* signature, const StoredJson& stored,
-                      const StoredSignatureFailure& fail);
+                      const StoredSignatureFailure& fail, const DeclaredBounds& declared = {});
 
 } // namespace vtxhost

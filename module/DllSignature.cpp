@@ -232,8 +232,7 @@ IDatatype* CDllSignatureImpl::CreateDatatype(const char* classId, const OBJECT_C
 bool CDllSignatureImpl::HasDatatypeInitInfo(const char* classId) {
     try {
         BuildSignatures(kEnglish);
-        CDllSignatureImpl* signature = FindSignature(kEnglish);
-        if (!signature) signature = FirstSignature();
+        CDllSignatureImpl* signature = ChooseSignature(kEnglish);
         if (!signature) return false;
         IDatatypeClassInfoCollection* datatypes = signature->GetDatatypeClasses();
         IDatatypeClassInfo* record = datatypes->GetItem(datatypes->GetIndex(classId));

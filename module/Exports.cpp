@@ -19,6 +19,8 @@ VTX_EXPORT const char* VtxUserDll_GetDllIdentifier() { return GetModuleIdentifie
 VTX_EXPORT bool VtxUserDll_IsDebugBuild() { return false; }
 
 VTX_EXPORT IDllSignature* VtxUserDll_GetDllSignature(unsigned short languageId) {
+    // After detach the lists are gone; there is nothing left to describe.
+    if (IsModuleShutDown()) return nullptr;
     try {
         BuildSignatures(languageId);
         return ChooseSignature(languageId);

@@ -25,20 +25,25 @@ ModuleStateData& State() {
     return state;
 }
 
-void ShutdownAtExit() {
-    ModuleStateData& state = State();
-    if (!state.shutDown) ShutdownModule();
-    // The holder's reference goes at C-runtime exit.
+void ReleaseThreadSpecificValue(ModuleStateData& state) {
     if (IThreadSpecificValue* value = state.threadValue) {
         state.threadValue = nullptr;
         value->Release();
     }
 }
 
+void ShutdownAtExit() {
+    ModuleStateData& state = State();
+    if (!state.shutDown) ShutdownModule();
+    ReleaseThreadSpecificValue(state);
+}
+
 } // namespace
 
 bool RegisterModule(void* moduleHandle, const char* identifier) {
     ModuleStateData& state = State();
+    // A module shut down stays down for the rest of this load: its lists are gone.
+    if (state.shutDown) return false;
     if (!state.threadValue) {
         auto* value = new CThreadSpecificValueImpl;
         value->AddRef();
@@ -47,7 +52,6 @@ bool RegisterModule(void* moduleHandle, const char* identifier) {
     if (state.handle) return false;
     state.handle = moduleHandle;
     state.identifier = identifier ? identifier : "";
-    state.shutDown = false;
     if (!state.exitHandlerRegistered) {
         state.exitHandlerRegistered = std::atexit(&ShutdownAtExit) == 0;
     }
@@ -59,6 +63,10 @@ void ShutdownModule() {
     state.handle = nullptr;
     DeleteRegistrationLists();
     DeleteSignatures();
+    // The holder's reference goes now rather than at C-runtime exit: the module's own
+    // object then frees every thread's text and its thread key before the module can be
+    // unmapped, and a host's object is no longer held by a module that is gone.
+    ReleaseThreadSpecificValue(state);
     state.shutDown = true;
 }
 

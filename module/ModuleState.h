@@ -12,10 +12,11 @@ inline constexpr const char* kSdkVersion = "5.1.0";
 
 // Records the handle and identifier at process attach and installs the module's own
 // thread-specific value object when none is installed. False, changing nothing else,
-// when a handle is already recorded.
+// when a handle is already recorded or the module was shut down in this load.
 bool RegisterModule(void* moduleHandle, const char* identifier);
-// Forgets the handle, deletes the registration lists and the signatures. Also on the C
-// runtime's exit list, where it runs only if it has not run yet.
+// Forgets the handle, deletes the registration lists and the signatures, and releases the
+// thread-specific value holder. Also on the C runtime's exit list, where it runs only if it
+// has not run yet.
 void ShutdownModule();
 bool IsModuleShutDown();
 

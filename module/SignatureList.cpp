@@ -17,6 +17,8 @@ constexpr std::uint16_t kEnglish = 0x0409;
 // may already create signatures.
 std::vector<CDllSignatureImpl*>* signatures = nullptr;
 bool built = false;
+// Set when the one build threw: what it left is half a catalog, which no request gets.
+bool buildFailed = false;
 
 std::vector<CDllSignatureImpl*>& Signatures() {
     if (!signatures) signatures = new std::vector<CDllSignatureImpl*>;
@@ -69,6 +71,7 @@ CDllSignatureImpl* FindSignature(std::uint16_t languageId) {
 CDllSignatureImpl* FirstSignature() { return GetSignatureCount() > 0 ? signatures->front() : nullptr; }
 
 CDllSignatureImpl* ChooseSignature(std::uint16_t languageId) {
+    if (buildFailed) return nullptr;
     if (CDllSignatureImpl* signature = FindSignature(languageId)) return signature;
     if (languageId != kEnglish)
         if (CDllSignatureImpl* signature = FindSignature(kEnglish)) return signature;
@@ -92,6 +95,12 @@ void BuildSignatures(std::uint16_t languageId) {
     if (built) return;
     // Set before any work: a build that fails part-way is not retried.
     built = true;
+    struct FailureMark {
+        bool done = false;
+        ~FailureMark() {
+            if (!done) buildFailed = true;
+        }
+    } mark;
     TranslateStdExceptions([&] {
         for (catalog_class_registrant* catalog : registration_list<catalog_class_registrant>::snapshot())
             DescribeCatalog(*GetOrCreateSignature(languageId), *catalog, languageId);
@@ -107,6 +116,7 @@ void BuildSignatures(std::uint16_t languageId) {
         AddRecords<licence_info_impl>(signature.GetLicences(), languageId);
         AddRecords<category_info_impl>(signature.GetCategories(), languageId);
     });
+    mark.done = true;
 }
 
 void DeleteSignatures() {
@@ -123,6 +133,7 @@ void DeleteSignatures() {
 void ResetSignatureBuild() {
     DeleteSignatures();
     built = false;
+    buildFailed = false;
 }
 
 } // namespace Vtx

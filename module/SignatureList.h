@@ -12,13 +12,15 @@ std::int32_t GetSignatureCount();
 std::uint16_t GetSignatureLanguageId(std::int32_t index);
 // The one-shot build: on its first run in the life of the module, gives the signature of
 // the language the catalog's identity and properties and a record for every registrant.
-// Later calls, whatever their language, do nothing.
+// Later calls, whatever their language, do nothing. A build that throws is not retried,
+// and what it left is never chosen (ChooseSignature answers null from then on).
 void BuildSignatures(std::uint16_t languageId);
 // The first signature of the given language, or null.
 CDllSignatureImpl* FindSignature(std::uint16_t languageId);
 // The first signature of the list, or null when it is empty.
 CDllSignatureImpl* FirstSignature();
-// The signature of the language, else the English (1033) one, else the first, else null.
+// The signature of the language, else the English (1033) one, else the first, else null;
+// null as well after a failed build.
 CDllSignatureImpl* ChooseSignature(std::uint16_t languageId);
 // The signature of the language; a new one appended to the list when there is none.
 CDllSignatureImpl* GetOrCreateSignature(std::uint16_t languageId);

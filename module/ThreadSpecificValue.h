@@ -1,9 +1,13 @@
 #pragma once
-// The module's own thread-specific value object: one growable text per thread, kept in a
-// Boost.Thread thread-specific pointer whose cleanup deletes the thread's payload.
-#include <string>
+// The module's own thread-specific value object: one growable text per thread.
+//
+// Each thread's payload hangs off a thread key of this object. The object keeps every
+// payload it made, so that its destruction (at the latest when the module is detached) frees
+// the payloads of all threads and deletes the key: a thread that ends after the module was
+// unloaded then finds nothing of the module to run.
+#include <pthread.h>
 
-#include <boost/thread/tss.hpp>
+#include <string>
 
 #include "sdk/object/ReferenceCounting.h"
 #include "vtx/ThreadSpecificValue.h"
@@ -25,9 +29,12 @@ public:
     const char* GetText() override;
     void SetText(const char* text) override;
 
+    CThreadSpecificValueImpl(const CThreadSpecificValueImpl&) = delete;
+    CThreadSpecificValueImpl& operator=(const CThreadSpecificValueImpl&) = delete;
+
 private:
     Payload& Acquire();
-    boost::thread_specific_ptr<Payload> slot_;
+    pthread_key_t key_;
 };
 
 } // namespace Vtx

@@ -1,4 +1,4 @@
-#include "examples/sdk/FractionImpl.h"
+#include "FractionImpl.h"
 
 #include <algorithm>
 #include <charconv>

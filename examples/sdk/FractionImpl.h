@@ -1,7 +1,7 @@
 #pragma once
 // The implementation of Fraction. CDatatypeImpl supplies the object base, the reference
 // count, the time attributes and Swap; this class adds the value and its two forms.
-#include "examples/sdk/Fraction.h"
+#include "Fraction.h"
 #include "sdk/datatype/DatatypeImpl.h"
 #include "vtx/ObjectClass.h"
 

@@ -3,14 +3,10 @@
 // the host asks for the module signature, the SDK turns every registrant into a record
 // the host reads (names, descriptions, credits) and creates objects through.
 // The order of the definitions is the order of the records.
-#include "examples/sdk/FractionImpl.h"
-#include "examples/sdk/Scale.h"
-#include "module/ModuleIdentity.h"
+#include "FractionImpl.h"
+#include "Scale.h"
 #include "sdk/registration/BlockClassRegistrant.h"
 #include "sdk/registration/Registrants.h"
-
-// What VtxUserDll_GetDllIdentifier answers: the catalog's word and a GUID of its own.
-const char* const Vtx::kModuleIdentifier = "SDKEXAMPLE_{523585EB-9B04-431C-8318-CC9016576B7D}";
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "examples/sdk/Scale.h"
+#include "Scale.h"
 
 #include <new>
 

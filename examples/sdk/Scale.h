@@ -7,7 +7,7 @@
 // false result or an exception to the host's message dispatcher.
 #include <string>
 
-#include "examples/sdk/Fraction.h"
+#include "Fraction.h"
 #include "sdk/block/BlockImplBase.h"
 #include "sdk/object/SmartPtr.h"
 #include "vtx/KernelDatatypes.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "examples/sdk/Fraction.h"
+#include "Fraction.h"
 #include "host/KernelBlocks.h"
 #include "host/KernelServices.h"
 #include "host/ModuleOpener.h"

@@ -93,18 +93,11 @@ public:
                 return;
             }
             CSmartPtr<IBlockSignature, CBlockSignatureFactory> previous(signature_);
-            try {
-                TranslateStdExceptions([&] {
-                    ForgetListeners();
-                    signature_ = signature;
-                    layout_ = layout;
-                    PassExtra(extra);
-                    TracedSignatureStep(log, "CheckSignature", [&] { CheckSignature(); });
-                });
-            } catch (IException& e) {
-                ReportUnhandled(log, BlockTexts::kTypeVtxException, "InitInstance", e.GetMessageText());
-                // Back to the block's own signature, rebuilt, with the compatible values of
-                // the rejected one carried over; the given layout stays, emptied.
+            // Back to the block's own signature, rebuilt, with the compatible values of the
+            // rejected one carried over; the given layout stays, emptied. The failure is
+            // reported under the type it was thrown as.
+            auto reject = [&](const char* type, const char* message) {
+                ReportUnhandled(log, type, "InitInstance", message);
                 CSmartPtr<IBlockSignature, CBlockSignatureFactory> rejected(signature_);
                 signature_ = previous;
                 ForgetListeners();
@@ -112,6 +105,17 @@ public:
                 if (layout_) layout_->Clear();
                 TracedSignatureStep(log, "InitSignature", [&] { InitSignature(); });
                 RestoreParameterValues(rejected.get());
+            };
+            try {
+                ForgetListeners();
+                signature_ = signature;
+                layout_ = layout;
+                PassExtra(extra);
+                TracedSignatureStep(log, "CheckSignature", [&] { CheckSignature(); });
+            } catch (IException& e) {
+                reject(BlockTexts::kTypeVtxException, e.GetMessageText());
+            } catch (const std::exception& e) {
+                reject(BlockTexts::kTypeStdException, e.what());
             }
         });
     }
@@ -369,17 +373,17 @@ protected:
 
     // Creates the parameter, sets its permissions, registers the description's listeners,
     // applies its domain and its first layout. No reference is added to the result.
+    // Declared again, the signature hands back the same parameter: the description's
+    // listeners then take the place of those registered before instead of running twice.
     IParameterPinSignature* AddParameter(const pin_description& description) {
         IParameterPinSignature* parameter = CreateParameter(&*signature_, description);
         if (!description.value_changed_callbacks().empty()) {
-            auto& list = valueChangedListeners_[parameter];
-            list.insert(list.end(), description.value_changed_callbacks().begin(),
-                        description.value_changed_callbacks().end());
+            valueChangedListeners_[parameter].assign(description.value_changed_callbacks().begin(),
+                                                     description.value_changed_callbacks().end());
         }
         if (!description.value_changing_callbacks().empty()) {
-            auto& list = valueChangingListeners_[parameter];
-            list.insert(list.end(), description.value_changing_callbacks().begin(),
-                        description.value_changing_callbacks().end());
+            valueChangingListeners_[parameter].assign(description.value_changing_callbacks().begin(),
+                                                      description.value_changing_callbacks().end());
         }
         ApplyDomain(parameter, description);
         ApplyLayout(layout_.get(), description);
@@ -406,10 +410,10 @@ protected:
     }
 
     // The editing layout of a parameter as the layout interface asked for: a logic exception
-    // without a block layout, a cast exception for a layout of another interface (or none).
+    // ("Block layout action is not valid.") without a block layout, a cast exception for a layout of another interface (or none).
     template <class L>
     L* GetParameterLayout(const char* id) {
-        if (!layout_) throw CLogicExceptionImpl();
+        if (!layout_) throw CLogicExceptionImpl(Messages::kBlockLayoutActionNotValid);
         return interface_cast<L>(layout_->GetDatatypeLayout(id));
     }
 
@@ -425,9 +429,9 @@ protected:
     // The two host objects Init received; null outside Init..Done.
     IKernelClock* GetInitClock() const { return clock_; }
     // The current time of the clock Init received, for stamping new output values; a
-    // logic exception (invalid pointer) outside Init..Done.
+    // memory exception naming the invalid (null) clock pointer outside Init..Done.
     std::int64_t GetInitClockTime() const {
-        if (!clock_) throw CLogicExceptionImpl(Messages::kInvalidPointer);
+        if (!clock_) throw CMemoryExceptionImpl(static_cast<const void*>(clock_));
         return clock_->GetCurrentTime();
     }
     void* GetInitContext() const { return initContext_; }

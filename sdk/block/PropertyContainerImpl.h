@@ -106,7 +106,10 @@ public:
 
 protected:
     CPropertyContainerImpl() = default;
-    ~CPropertyContainerImpl() {
+    // Virtual here, so that in a table that starts with an interface without a destructor
+    // (the module signature's) the destructor directly follows the interface's operations,
+    // ahead of the AddRef and Release that the counting layer adds.
+    virtual ~CPropertyContainerImpl() {
         for (CPropertyCollectionImpl* set : sets_) set->Release();
     }
 

@@ -60,6 +60,7 @@ struct SinkHook {
         const DWORD thread = platform::GetCurrentThreadId();
         HHOOK hook = nullptr;
         CMsgEventSinkImpl* sink = nullptr;
+        bool destroyed = false;
         {
             HookState& state = hookState();
             std::lock_guard<std::recursive_mutex> lock(state.lock);
@@ -71,16 +72,11 @@ struct SinkHook {
                 auto* candidate = reinterpret_cast<CMsgEventSinkImpl*>(message->wParam);
                 // Starting the run under the hook lock keeps a concurrent Detach (and so the
                 // sink's destruction) waiting until the run is over.
-                if (state.liveSinks.count(candidate) && candidate->BeginDispatch(thread)) sink = candidate;
+                if (state.liveSinks.count(candidate) && candidate->BeginDispatch(thread, &destroyed))
+                    sink = candidate;
             }
         }
-        if (sink) {
-            struct End {
-                CMsgEventSinkImpl* sink;
-                ~End() { sink->EndDispatch(); }
-            } end{sink};
-            sink->RunTakenCalls();
-        }
+        if (sink) CMsgEventSinkImpl::RunAndEndDispatch(sink, destroyed);
         return hook ? platform::CallNextHookEx(hook, code, wParam, lParam) : 0;
     }
 };
@@ -91,9 +87,19 @@ CMsgEventSinkImpl::CMsgEventSinkImpl() = default;
 
 CMsgEventSinkImpl::~CMsgEventSinkImpl() {
     try {
+        // Detach waits for a run on another thread; what is left is a run of this thread.
         Detach();
+        std::unique_lock<std::recursive_mutex> lock(queueLock_);
+        // Destroyed by one of its own handlers: the run in progress stops, and whoever waits
+        // for that run is let go and leaves before the lock and the condition go.
+        if (dispatching_ && runDestroyed_) *runDestroyed_ = true;
+        runDestroyed_ = nullptr;
+        dispatching_ = false;
+        dispatchingThread_ = 0;
+        dispatchFinished_.notify_all();
+        dispatchFinished_.wait(lock, [&] { return waiters_ == 0; });
     } catch (...) {
-        // Detach fails only when a lock cannot be taken; the queue is discarded all the same.
+        // Only a lock that cannot be taken fails here; the queue is discarded all the same.
     }
 }
 
@@ -149,10 +155,10 @@ void CMsgEventSinkImpl::Attach() {
 
 void CMsgEventSinkImpl::Detach() {
     TranslateStdExceptions([&] {
-        {
-            HookState& state = hookState();
-            std::lock_guard<std::recursive_mutex> lock(state.lock);
-            if (!IsAttached()) return;
+        HookState& state = hookState();
+        std::unique_lock<std::recursive_mutex> hookLock(state.lock);
+        std::unique_lock<std::recursive_mutex> queueLock(queueLock_);
+        if (IsAttached()) {
             // The owner's share of the hook, whichever thread detaches.
             auto entry = state.hooks.find(owner_.load());
             if (entry != state.hooks.end() && --entry->second.attachCount == 0) {
@@ -160,24 +166,23 @@ void CMsgEventSinkImpl::Detach() {
                 state.hooks.erase(entry);
             }
             state.liveSinks.erase(this);
-            std::lock_guard<std::recursive_mutex> queueLock(queueLock_);
             owner_.store(0);
             attached_.store(0);
         }
-        WaitForDispatchElsewhere();
+        hookLock.unlock();
+        // Also when already detached (by a handler, say): a run still going on another
+        // thread ends before this returns. This thread counts as a waiter from before the
+        // owner was forgotten, so a handler that deletes the sink waits for it to leave.
+        WaitForDispatchElsewhere(queueLock);
     });
 }
 
 void CMsgEventSinkImpl::DispatchQueued() {
-    if (!BeginDispatch(platform::GetCurrentThreadId())) return;
-    struct End {
-        CMsgEventSinkImpl* sink;
-        ~End() { sink->EndDispatch(); }
-    } end{this};
-    RunTakenCalls();
+    bool destroyed = false;
+    if (BeginDispatch(platform::GetCurrentThreadId(), &destroyed)) RunAndEndDispatch(this, destroyed);
 }
 
-bool CMsgEventSinkImpl::BeginDispatch(DWORD thread) {
+bool CMsgEventSinkImpl::BeginDispatch(DWORD thread, bool* destroyed) {
     std::lock_guard<std::recursive_mutex> lock(queueLock_);
     if (owner_.load() != thread) return false;
     if (dispatching_) {
@@ -188,6 +193,7 @@ bool CMsgEventSinkImpl::BeginDispatch(DWORD thread) {
     }
     dispatching_ = true;
     dispatchingThread_ = thread;
+    runDestroyed_ = destroyed;
     return true;
 }
 
@@ -196,16 +202,27 @@ void CMsgEventSinkImpl::EndDispatch() {
     dispatching_ = false;
     dispatchingThread_ = 0;
     redispatch_ = false;
+    runDestroyed_ = nullptr;
     dispatchFinished_.notify_all();
 }
 
-void CMsgEventSinkImpl::RunTakenCalls() {
+// Static, and reading `destroyed` (on the caller's stack) after every handler, so that
+// nothing of a sink that one of its handlers deleted is reached afterwards. The calls
+// taken but not run then go with the local list, releasing what they hold.
+void CMsgEventSinkImpl::RunAndEndDispatch(CMsgEventSinkImpl* sink, const bool& destroyed) {
+    struct End {
+        CMsgEventSinkImpl* sink;
+        const bool& destroyed;
+        ~End() {
+            if (!destroyed) sink->EndDispatch();
+        }
+    } end{sink, destroyed};
     for (;;) {
         std::list<BoundCall> taken;
         {
-            std::lock_guard<std::recursive_mutex> lock(queueLock_);
-            redispatch_ = false;
-            taken.swap(queue_);
+            std::lock_guard<std::recursive_mutex> lock(sink->queueLock_);
+            sink->redispatch_ = false;
+            taken.swap(sink->queue_);
         }
         while (!taken.empty()) {
             BoundCall call = std::move(taken.front());
@@ -213,20 +230,30 @@ void CMsgEventSinkImpl::RunTakenCalls() {
             try {
                 call();
             } catch (...) {
-                std::lock_guard<std::recursive_mutex> lock(queueLock_);
-                queue_.splice(queue_.begin(), taken);
+                if (!destroyed) {
+                    std::lock_guard<std::recursive_mutex> lock(sink->queueLock_);
+                    sink->queue_.splice(sink->queue_.begin(), taken);
+                }
                 throw;
             }
+            if (destroyed) return;
         }
-        std::lock_guard<std::recursive_mutex> lock(queueLock_);
-        if (!redispatch_) return;
+        std::lock_guard<std::recursive_mutex> lock(sink->queueLock_);
+        if (!sink->redispatch_) return;
     }
 }
 
 void CMsgEventSinkImpl::WaitForDispatchElsewhere() {
-    const DWORD self = platform::GetCurrentThreadId();
     std::unique_lock<std::recursive_mutex> lock(queueLock_);
+    WaitForDispatchElsewhere(lock);
+}
+
+void CMsgEventSinkImpl::WaitForDispatchElsewhere(std::unique_lock<std::recursive_mutex>& lock) {
+    const DWORD self = platform::GetCurrentThreadId();
+    ++waiters_;
     dispatchFinished_.wait(lock, [&] { return !dispatching_ || dispatchingThread_ == self; });
+    // The last waiter to leave lets a destructor waiting for it go on.
+    if (--waiters_ == 0) dispatchFinished_.notify_all();
 }
 
 void CMsgEventSinkImpl::SetStateFlag(std::uint8_t value) {

@@ -37,6 +37,9 @@ public:
     CMsgEventSinkImpl();
     // Pending calls are discarded without running (their object arguments are released).
     // A sink still attached is detached first, so that no message or hook refers to it later.
+    // A handler may destroy its own sink (Detach(); delete this;): the run it is part of
+    // then stops without touching the sink again, and threads waiting for that run in
+    // Detach are let go before the sink's members go.
     virtual ~CMsgEventSinkImpl();
 
     // Runs the queue at once on the owner thread; from any other thread, posts the sink
@@ -51,7 +54,8 @@ public:
     // Gives the sink's share of its owner's hook back (the hook goes with the last sink of
     // that thread) and forgets the owner. Messages already posted for the sink are ignored
     // from then on; queued calls stay queued. Called from another thread than the one
-    // running the sink's handlers, it returns only once the running handler has finished.
+    // running the sink's handlers, it returns only once the running handler has finished
+    // (or has destroyed the sink: the caller then must not touch it any more).
     void Detach();
 
     bool IsAttached() const { return attached_.load() != 0; }
@@ -89,12 +93,17 @@ protected:
 private:
     friend struct detail::SinkHook;
 
-    // Under the queue lock: true when the calling thread may run the queue now.
-    bool BeginDispatch(platform::DWORD thread);
+    // Under the queue lock: true when the calling thread may run the queue now. The run's
+    // flag, on the running thread's stack, is set when a handler destroys the sink.
+    bool BeginDispatch(platform::DWORD thread, bool* destroyed);
     void EndDispatch();
-    void RunTakenCalls();
-    // Returns once no other thread than the caller is running this sink's handlers.
+    // After a successful BeginDispatch: runs the queue, then ends the run, unless a handler
+    // destroyed the sink: then it returns at once without touching the sink again.
+    static void RunAndEndDispatch(CMsgEventSinkImpl* sink, const bool& destroyed);
+    // Returns once no other thread than the caller is running this sink's handlers; the
+    // second form with the queue lock already taken (held once) by the caller.
     void WaitForDispatchElsewhere();
+    void WaitForDispatchElsewhere(std::unique_lock<std::recursive_mutex>& lock);
 
     std::atomic<platform::DWORD> owner_{0};
     std::atomic<std::uint8_t> attached_{0};
@@ -107,6 +116,9 @@ private:
     bool dispatching_ = false;
     platform::DWORD dispatchingThread_ = 0;
     bool redispatch_ = false;
+    bool* runDestroyed_ = nullptr;
+    // Threads waiting in WaitForDispatchElsewhere; the destructor waits for them to leave.
+    int waiters_ = 0;
     std::condition_variable_any dispatchFinished_;
 };
 

@@ -125,9 +125,11 @@ class category_info_impl : public object_class_info_impl<ICategoryClassInfo, cat
 public:
     using object_class_info_impl::object_class_info_impl;
 
-    // The entries in key order: the key, then the two texts stored under it.
+    // The entries in key order: the key, then the two texts stored under it. Always a new
+    // list, empty for a category without entries.
     TEXT_TRIPLE_LIST* GetCategoryEntries() override {
         return TranslateStdExceptions([&] {
+            if (registrant()->entries().empty()) return NewTextTripleList(0);
             return MakeTextTripleList(
                 registrant()->entries(), [](const auto& entry) { return entry.first; },
                 [](const auto& entry) { return entry.second.first; },

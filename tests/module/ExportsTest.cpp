@@ -46,8 +46,18 @@ TEST_F(LoadedModule, IdentifiesItself) {
     EXPECT_EQ(dllMain_(handle_, 3, nullptr), 1);
 }
 
-TEST_F(LoadedModule, SecondAttachFailsTheLoad) {
+// Attach fails while attached and after detach (the lists are gone for this load); detach
+// lets go of a host's thread-specific value object.
+TEST_F(LoadedModule, SecondAttachFailsAndDetachReleasesTheHoldersObject) {
     EXPECT_EQ(dllMain_(handle_, 1, nullptr), 0);
+    auto* shared = new Vtx::CThreadSpecificValueImpl;
+    shared->AddRef();
+    Symbol<VtxSetThreadSpecificPtrFn>("VtxUserDll_SetThreadSpecificPtr")(shared);
+    EXPECT_EQ(dllMain_(handle_, 0, nullptr), 1);
+    EXPECT_EQ(shared->ReferenceCount(), 1);
+    EXPECT_EQ(dllMain_(handle_, 1, nullptr), 0);
+    EXPECT_EQ(Symbol<VtxGetDllSignatureFn>("VtxUserDll_GetDllSignature")(1033), nullptr);
+    EXPECT_EQ(shared->Release(), 0);
 }
 
 TEST_F(LoadedModule, LanguageIdsAreZeroOutsideTheList) {

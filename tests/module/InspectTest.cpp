@@ -11,6 +11,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/ModuleResources.h"
+#include "platform/Resources.h"
 #include "tests/module/ToolRun.h"
 
 namespace {
@@ -58,10 +60,18 @@ TEST(Inspect, JsonCarriesTheSameAndAskedLanguage) {
     EXPECT_EQ(model["catalog"]["name"], "Brennick2010");
     EXPECT_EQ(model["languageIds"], nlohmann::json::array({1040}));
     ASSERT_EQ(model["collections"].size(), 15u);
+    EXPECT_EQ(model["catalog"]["bitmapId"], 101);
     const auto& blocks = model["collections"][0];
     EXPECT_EQ(blocks["collection"], "Block classes");
     ASSERT_EQ(blocks["records"].size(), 2u);
+    // Each block with its own bitmap and library path.
+    EXPECT_EQ(blocks["records"][0]["classId"], "LabelledSetIntervalGenerator");
+    EXPECT_EQ(blocks["records"][0]["bitmapId"], 104);
+    EXPECT_EQ(blocks["records"][0]["libraryPath"], "DataStructures.LabelledSet");
     EXPECT_EQ(blocks["records"][1]["classId"], "Vector");
+    EXPECT_EQ(blocks["records"][1]["bitmapId"], 103);
+    EXPECT_EQ(blocks["records"][1]["libraryPath"], "DataStructures");
+    EXPECT_EQ(model["collections"][2]["records"][0]["bitmapId"], 0);
     EXPECT_EQ(blocks["records"][1]["authorIds"], nlohmann::json::array({"Brennick2010_author"}));
     EXPECT_TRUE(blocks["records"][1]["textTriples"].is_null());
     EXPECT_EQ(model["collections"][2]["records"][0]["hasInitInfo"], true);
@@ -73,14 +83,17 @@ TEST(Inspect, WritesTheClassBitmapsAsBmpFiles) {
     std::filesystem::remove_all(directory);
     const ToolRun run = Inspect("--bitmaps " + directory.string());
     ASSERT_EQ(run.status, 0) << run.output;
+    const auto resources = vtxhost::CModuleResources::ReadFromFile(VTX_MODULE_PATH);
     struct Expected {
         const char* file;
+        std::uint32_t bitmapId;
         std::int32_t size;
         std::uint16_t bits;
         std::uint32_t colours;
     };
-    for (const Expected& expected : {Expected{"Brennick2010.bmp", 32, 24, 0}, Expected{"Vector.bmp", 30, 4, 16},
-                                     Expected{"LabelledSetIntervalGenerator.bmp", 30, 4, 16}}) {
+    for (const Expected& expected :
+         {Expected{"Brennick2010.bmp", 101, 32, 24, 0}, Expected{"Vector.bmp", 103, 30, 4, 16},
+          Expected{"LabelledSetIntervalGenerator.bmp", 104, 30, 4, 16}}) {
         std::ifstream in(directory / expected.file, std::ios::binary);
         ASSERT_TRUE(in) << expected.file;
         const std::vector<std::uint8_t> file{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -97,6 +110,10 @@ TEST(Inspect, WritesTheClassBitmapsAsBmpFiles) {
         const std::uint32_t rowSize = ((expected.size * expected.bits + 31) / 32) * 4;
         EXPECT_EQ(Read32(file, 10), 54 + 4 * expected.colours);  // pixels after the colour table
         EXPECT_EQ(file.size(), 54 + 4 * expected.colours + rowSize * expected.size);
+        // The class's own bitmap: the file holds that resource after its 14-byte header.
+        const vtxhost::CModuleResource* bitmap = resources.Find(platform::RT_BITMAP, expected.bitmapId, 1033);
+        ASSERT_NE(bitmap, nullptr) << expected.bitmapId;
+        EXPECT_EQ(std::vector<std::uint8_t>(file.begin() + 14, file.end()), bitmap->data) << expected.file;
         EXPECT_NE(run.output.find(std::string("Bitmap file: ") + (directory / expected.file).string()),
                   std::string::npos);
     }

@@ -8,7 +8,14 @@ namespace vtxhost {
 using CommandFunction = int (*)(int argc, char** argv);
 
 struct CommandRegistrar {
-    CommandRegistrar(const char* name, const char* usage, CommandFunction function);
+    // usage is the command's synopsis line ("run PATCH [--activations N]"); help, when given,
+    // is what `vtxhost help COMMAND` prints below it: what the command does, one paragraph,
+    // then its options.
+    CommandRegistrar(const char* name, const char* usage, CommandFunction function, const char* help = nullptr);
 };
+
+// Prints "usage: vtxhost USAGE" of the command on standard error and answers the usage
+// exit status, for commands that found their arguments wrong.
+int UsageError(const char* name);
 
 } // namespace vtxhost

@@ -1,7 +1,10 @@
 // vtxhost inspect: loads a catalog module as the platform host does and prints what its
 // module signature offers: the catalog's identity and properties, every record of every
 // collection with all its texts, identifiers, credits and library paths, and the language
-// ids. --bitmaps writes each class bitmap as a .bmp file; --json prints the same as JSON.
+// ids; under each block class, the pins and parameters a new block of the class declares.
+// --bitmaps writes each class bitmap as a .bmp file; --json prints the same as JSON.
+// CLASS narrows the listing to the records of that class; "kernel" in place of a module
+// lists the host's own catalog.
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
@@ -18,12 +21,17 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/KernelServices.h"
+#include "host/ModuleCatalog.h"
 #include "host/ModuleLoader.h"
 #include "host/ModuleResources.h"
 #include "platform/Dib.h"
 #include "platform/Resources.h"
+#include "tools/vtxhost/BlockDeclarations.h"
 #include "tools/vtxhost/Commands.h"
+#include "tools/vtxhost/ExitStatus.h"
 #include "vtx/ClassInfo.h"
+#include "vtx/Datatype.h"
 #include "vtx/Exception.h"
 #include "vtx/ObjectClassReference.h"
 #include "vtx/Property.h"
@@ -34,10 +42,24 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr const char* kUsage = "inspect MODULE.so [--language ID] [--bitmaps DIR] [--json]";
+constexpr const char* kUsage = "inspect MODULE.so|kernel [CLASS] [--language ID] [--bitmaps DIR] [--json]";
+constexpr const char* kHelp =
+    "Loads a catalog module as a host does (through its exports only) and lists what it offers:\n"
+    "its identity, properties and every class record with its texts and credits. Under each\n"
+    "block class come the parameters (datatype, default value, domain, whether they may change\n"
+    "while the patch runs) and the input and output pins that a new block of the class declares,\n"
+    "and the parameters that make the block declare more.\n"
+    "\n"
+    "  kernel          list the host's own \"kernel\" catalog instead of a module: its datatypes\n"
+    "                  with an example of each text form, and its blocks (./kernel names a file)\n"
+    "  CLASS           only the records of this class id\n"
+    "  --language ID   the language of the texts (a Windows language id; 1033 by default)\n"
+    "  --bitmaps DIR   write the catalog's and the classes' bitmaps to DIR as .bmp files\n"
+    "  --json          print the same as one JSON document\n";
 
 struct Options {
     std::string module;
+    std::string classId;
     std::uint16_t languageId = 1033;
     std::optional<std::string> bitmapDirectory;
     bool json = false;
@@ -325,6 +347,7 @@ const char* Label(const std::string& key) {
         {"flag", "Flag"},
         {"type", "Type"},
         {"value", "Value"},
+        {"example", "Example"},
     };
     for (const auto& [json, text] : labels)
         if (key == json) return text;
@@ -333,18 +356,13 @@ const char* Label(const std::string& key) {
 
 void PrintFields(std::ostream& out, const Json& object, const std::string& indent, const char* skip = nullptr) {
     for (const auto& [key, value] : object.items()) {
-        if (skip && key == skip) continue;
+        if ((skip && key == skip) || key == "declarations") continue;
         const char* label = Label(key);
         out << indent << (label ? label : key.c_str()) << ": " << Scalar(value) << '\n';
     }
 }
 
-void PrintText(std::ostream& out, const Json& model) {
-    out << "Module\n";
-    PrintFields(out, model["module"], "  ");
-    out << "Catalog " << Scalar(model["catalog"]["catalogId"]) << '\n';
-    PrintFields(out, model["catalog"], "  ", "catalogId");
-    const Json& properties = model["properties"];
+void PrintProperties(std::ostream& out, const Json& properties) {
     if (properties.is_array()) {
         out << "Properties (" << properties.size() << " sets)\n";
         for (const Json& set : properties) {
@@ -357,14 +375,26 @@ void PrintText(std::ostream& out, const Json& model) {
     } else {
         out << "Properties: " << Scalar(properties) << '\n';
     }
+}
+
+void PrintText(std::ostream& out, const Json& model) {
+    if (model.contains("module")) {
+        out << "Module\n";
+        PrintFields(out, model["module"], "  ");
+    }
+    out << "Catalog " << Scalar(model["catalog"]["catalogId"]) << '\n';
+    PrintFields(out, model["catalog"], "  ", "catalogId");
+    // The kernel catalog and a single class's listing carry no property sets.
+    if (model.contains("properties")) PrintProperties(out, model["properties"]);
     for (const Json& collection : model["collections"]) {
         out << collection["collection"].get<std::string>() << " (" << collection["records"].size() << ")\n";
         for (const Json& record : collection["records"]) {
             out << "  " << Scalar(record["classId"]) << '\n';
             PrintFields(out, record, "    ", "classId");
+            if (record.contains("declarations")) PrintBlockDeclarations(out, record["declarations"], "    ");
         }
     }
-    out << "Language ids: " << Scalar(model["languageIds"]) << '\n';
+    if (model.contains("languageIds")) out << "Language ids: " << Scalar(model["languageIds"]) << '\n';
 }
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -384,6 +414,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             options.bitmapDirectory = argv[++i];
         } else if (!argument.empty() && argument[0] != '-' && options.module.empty()) {
             options.module = argument;
+        } else if (!argument.empty() && argument[0] != '-' && options.classId.empty()) {
+            options.classId = argument;
         } else {
             std::fprintf(stderr, "vtxhost inspect: unexpected argument \"%s\"\n", argument.c_str());
             return std::nullopt;
@@ -393,15 +425,127 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         std::fprintf(stderr, "vtxhost inspect: no module given\n");
         return std::nullopt;
     }
+    if (options.module == "kernel" && options.bitmapDirectory) {
+        std::fprintf(stderr, "vtxhost inspect: the kernel catalog has no bitmaps\n");
+        return std::nullopt;
+    }
     return options;
+}
+
+// Keeps only the records of the class, and the collections that hold one. False when none.
+bool KeepOnlyClass(Json& model, const std::string& classId) {
+    Json kept = Json::array();
+    for (Json& collection : model["collections"]) {
+        Json records = Json::array();
+        for (Json& record : collection["records"])
+            if (record["classId"] == classId) records.push_back(record);
+        if (records.empty()) continue;
+        collection["records"] = records;
+        kept.push_back(collection);
+    }
+    model["collections"] = kept;
+    model.erase("properties");
+    model.erase("languageIds");
+    return !kept.empty();
+}
+
+// Adds under every block class what a new block of the class declares.
+void AddDeclarations(Json& model, CKernelServices& kernel, const std::string& catalogId) {
+    for (Json& collection : model["collections"]) {
+        if (collection["collection"] != "Block classes") continue;
+        for (Json& record : collection["records"])
+            if (record["classId"].is_string())
+                record["declarations"] = DescribeBlockClass(kernel, catalogId, record["classId"].get<std::string>());
+    }
+}
+
+// Text forms of the kernel datatypes, loaded into a new value of each class to show the
+// form the class writes back.
+const char* KernelExample(const std::string& classId) {
+    static const std::pair<const char*, const char*> examples[] = {
+        {"double", "2.5"},
+        {"int", "42"},
+        {"bool", "true"},
+        {"string", "some text"},
+        {"trigger", "3"},
+        {"labeled_set", "{\"items\": [{\"label\": \"low\", \"catalog\": \"kernel\", \"class\": \"double\", "
+                        "\"value\": \"0.5\"}]}"},
+        {"generic_datatype", "{\"catalog\": \"kernel\", \"class\": \"int\", \"value\": \"7\"}"},
+        {"scalar_arith_op_double", "*2.5"},
+        {"string_pair", "[\"key\", \"value\"]"},
+    };
+    for (const auto& [id, text] : examples)
+        if (classId == id) return text;
+    return nullptr;
+}
+
+Json KernelDatatypeRecord(CKernelServices& kernel, const std::string& classId) {
+    Json record = Json{{"classId", classId}};
+    Vtx::IDatatype* value = kernel.CreateDatatype("kernel", classId.c_str());
+    if (!value) {
+        record["example"] = Json{{"error", "cannot be created"}};
+        return record;
+    }
+    value->AddRef();
+    Put(record, "example", [&]() -> Json {
+        const char* example = KernelExample(classId);
+        if (example && !value->UnserializeString(example)) return Json{{"error", "the example is refused"}};
+        char* text = value->SerializeString();
+        if (!text) return nullptr;
+        Json written = text;
+        value->FreeString(text);
+        return written;
+    });
+    value->Release();
+    return record;
+}
+
+Json KernelCatalogValue(CKernelServices& kernel) {
+    Json model = Json::object();
+    model["catalog"] = Json{{"catalogId", "kernel"},
+                            {"name", "kernel"},
+                            {"description", "The host's own catalog: basic datatypes, domains, layouts and blocks"}};
+    CCatalog* catalog = kernel.FindCatalog("kernel");
+    Json collections = Json::array();
+    auto ids = [&](const char* name, ObjectKind kind, auto&& record) {
+        Json records = Json::array();
+        for (const std::string& id : catalog->GetClassIds(kind)) records.push_back(record(id));
+        collections.push_back(Json{{"collection", name}, {"records", records}});
+    };
+    auto plain = [](const std::string& id) { return Json{{"classId", id}}; };
+    ids("Block classes", ObjectKind::Block, plain);
+    ids("Datatype classes", ObjectKind::Datatype, [&](const std::string& id) { return KernelDatatypeRecord(kernel, id); });
+    ids("Datatype init information classes", ObjectKind::DatatypeInitInfo, plain);
+    ids("Datatype domain classes", ObjectKind::Domain, plain);
+    ids("Datatype layout classes", ObjectKind::Layout, plain);
+    model["collections"] = collections;
+    return model;
+}
+
+void Print(const Json& model, const Options& options) {
+    if (options.json)
+        std::cout << model.dump(2) << '\n';
+    else
+        PrintText(std::cout, model);
+    std::cout.flush();
+}
+
+int InspectKernel(const Options& options) {
+    CKernelServices kernel;
+    Json model = KernelCatalogValue(kernel);
+    if (!options.classId.empty() && !KeepOnlyClass(model, options.classId)) {
+        std::fprintf(stderr, "vtxhost inspect: the kernel catalog has no class \"%s\"\n", options.classId.c_str());
+        return kExitRefused;
+    }
+    AddDeclarations(model, kernel, "kernel");
+    Print(model, options);
+    return kExitSuccess;
 }
 
 int Inspect(int argc, char** argv) {
     const std::optional<Options> options = ParseOptions(argc, argv);
-    if (!options) {
-        std::fprintf(stderr, "usage: vtxhost %s\n", kUsage);
-        return 2;
-    }
+    if (!options) return UsageError("inspect");
+    if (options->module == "kernel") return InspectKernel(*options);
     CModuleLoader module(options->module);
     Vtx::IDllSignature* signature = nullptr;
     try {
@@ -411,16 +555,32 @@ int Inspect(int argc, char** argv) {
     }
     if (!signature) throw std::runtime_error("module \"" + options->module + "\" offers no module signature");
     Json model = SignatureValue(module, signature);
+    if (!options->classId.empty() && !KeepOnlyClass(model, options->classId)) {
+        std::fprintf(stderr, "vtxhost inspect: module \"%s\" has no class \"%s\"\n", options->module.c_str(),
+                     options->classId.c_str());
+        return kExitRefused;
+    }
+    {
+        // The module's blocks are made through a host's kernel services that know its catalog;
+        // they are gone before the module is unloaded.
+        CKernelServices kernel;
+        try {
+            auto catalog = std::make_shared<CModuleCatalog>(signature);
+            kernel.AddCatalog(catalog);
+            AddDeclarations(model, kernel, catalog->GetCatalogId());
+        } catch (Vtx::IException& e) {
+            throw std::runtime_error(std::string("the module's catalog cannot be used: ") +
+                                     (e.GetMessageText() ? e.GetMessageText() : ""));
+        } catch (const std::exception& e) {
+            throw std::runtime_error(std::string("the module's catalog cannot be used: ") + e.what());
+        }
+    }
     const bool bitmapsComplete = !options->bitmapDirectory || WriteBitmaps(model, *options);
-    if (options->json)
-        std::cout << model.dump(2) << '\n';
-    else
-        PrintText(std::cout, model);
-    std::cout.flush();
-    return bitmapsComplete ? 0 : 1;
+    Print(model, *options);
+    return bitmapsComplete ? kExitSuccess : kExitRefused;
 }
 
-const CommandRegistrar registrar("inspect", kUsage, Inspect);
+const CommandRegistrar registrar("inspect", kUsage, Inspect, kHelp);
 
 } // namespace
 

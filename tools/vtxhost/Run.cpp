@@ -1,28 +1,103 @@
-// vtxhost run PATCH [--activations N] [--trace-level L]
-// Loads a patch file, runs it for N activation rounds (10 by default) and prints, per
-// round, what each sink received, every message the blocks send and, with a trace level,
-// the diagnostic log as it is written.
+// vtxhost run PATCH [--activations N] [--trace-level L] [--memory-limit MIB]
+//                   [--set BLOCK.PARAM=TEXT]... [--realtime] [--profile]
+// Loads a patch file, sets the values given with --set, runs it for N activation rounds
+// (10 by default) and prints, per round, what each sink received, every message the blocks
+// send and, with a trace level, the diagnostic log as it is written. The C++ allocations of
+// the run, the blocks' own included, are held to a memory budget (MIB mebibytes; 0 for
+// none): a block that asks for more fails as it would when memory runs out, and the message
+// says so. Ctrl-C stops the patch cleanly between two rounds.
+//
+// Exit status (ExitStatus.h): 0 for a run without errors, 1 for a patch or --set value
+// refused while loading or starting, 2 for a wrong command line, 3 when a block reported an
+// error or a trapped exception during the run, 130 when Ctrl-C stopped it.
+#include <signal.h>
+#include <time.h>
+
+#include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <new>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "host/KernelBlocks.h"
 #include "host/KernelServices.h"
+#include "host/MemoryBudget.h"
 #include "host/ModuleOpener.h"
+#include "host/ParameterValues.h"
 #include "host/PatchFile.h"
+#include "host/ProfilingStatistics.h"
 #include "tools/vtxhost/Commands.h"
+#include "tools/vtxhost/ExitStatus.h"
+#include "vtx/EventSource.h"
 
 namespace vtxhost {
 
 namespace {
 
-bool ReadCount(const char* text, long long minimum, long long& value) {
+constexpr const char* kHelp =
+    "Loads PATCH, starts it, runs it and prints what every sink received per round (control\n"
+    "characters escaped as \\n, \\t, \\xHH), every message a block sends (errors are kind 3,\n"
+    "trapped exceptions kind 4) and, with --profile, how long each block's Execute took.\n"
+    "Ctrl-C stops the patch cleanly between two rounds (Stop, Done, then every block is\n"
+    "released) and exits with status 130.\n"
+    "\n"
+    "  --activations N          run N rounds (10 by default; without it --realtime runs until\n"
+    "                           Ctrl-C)\n"
+    "  --trace-level L          print the host's diagnostic log, which blocks write to when\n"
+    "                           their own \"trace_level\" reaches a method's threshold\n"
+    "  --memory-limit MIB       the memory budget of the run in mebibytes (0 for none; half\n"
+    "                           the machine's memory, at most 2 GiB, by default)\n"
+    "  --set BLOCK.PARAM=TEXT   set a parameter after loading, through the block's own check,\n"
+    "                           as a value of the patch file (repeatable)\n"
+    "  --realtime               run each round when the wall clock reaches its kernel time\n"
+    "  --profile                print per block the number of Execute calls and their mean,\n"
+    "                           minimum, maximum and total time (the kernel switch\n"
+    "                           \"log_profiling_info\" in the patch does the same)\n"
+    "\n"
+    "Exit status: 0 the run went through, 1 the patch or a --set value was refused, 2 wrong\n"
+    "arguments, 3 a block reported an error or a trapped exception, 130 stopped by Ctrl-C.\n";
+
+volatile sig_atomic_t interrupted = 0;
+timespec firstInterrupt{};
+
+// The first Ctrl-C asks for a clean stop. Another one a second or more later ends the
+// process at once (a block may hang); one that follows at once is the same request, as
+// tools that signal both the process and its group send it twice.
+void OnInterrupt(int) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (!interrupted) {
+        firstInterrupt = now;
+        interrupted = 1;
+        return;
+    }
+    const long long elapsedMs = (static_cast<long long>(now.tv_sec) - firstInterrupt.tv_sec) * 1000 +
+                                (now.tv_nsec - firstInterrupt.tv_nsec) / 1000000;
+    if (elapsedMs >= 1000) {
+        signal(SIGINT, SIG_DFL);
+        raise(SIGINT);
+    }
+}
+
+void CatchInterrupt() {
+    struct sigaction action {};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+}
+
+// A decimal count from minimum to maximum, nothing around it.
+bool ReadCount(const char* text, long long minimum, long long maximum, long long& value) {
     if (!text || !*text) return false;
+    errno = 0;
     char* end = nullptr;
     const long long parsed = std::strtoll(text, &end, 10);
-    if (*end != '\0' || parsed < minimum) return false;
+    if (errno == ERANGE || *end != '\0' || parsed < minimum || parsed > maximum) return false;
     value = parsed;
     return true;
 }
@@ -32,76 +107,241 @@ std::string WithoutTrailingNewlines(std::string text) {
     return text;
 }
 
-int RunPatch(int argc, char** argv) {
-    const char* path = nullptr;
-    long long activations = 10;
-    long long traceLevel = -1;
-    for (int i = 1; i < argc; ++i) {
-        if (!std::strcmp(argv[i], "--activations") && i + 1 < argc) {
-            if (!ReadCount(argv[++i], 0, activations)) {
-                std::fprintf(stderr, "vtxhost run: --activations takes a count, not \"%s\"\n", argv[i]);
-                return 2;
-            }
-        } else if (!std::strcmp(argv[i], "--trace-level") && i + 1 < argc) {
-            if (!ReadCount(argv[++i], 0, traceLevel) || traceLevel > 1000) {
-                std::fprintf(stderr, "vtxhost run: --trace-level takes a level from 0, not \"%s\"\n", argv[i]);
-                return 2;
-            }
-        } else if (argv[i][0] == '-' || path) {
-            std::fprintf(stderr, "usage: vtxhost run PATCH [--activations N] [--trace-level L]\n");
-            return 2;
+// A received value on one line: control characters as \n, \r, \t or \xHH.
+std::string Printable(const std::string& text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7f) {
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (c == '\t') {
+            out += "\\t";
         } else {
-            path = argv[i];
+            static const char digits[] = "0123456789abcdef";
+            out += "\\x";
+            out += digits[byte >> 4];
+            out += digits[byte & 0xf];
         }
     }
-    if (!path) {
-        std::fprintf(stderr, "usage: vtxhost run PATCH [--activations N] [--trace-level L]\n");
-        return 2;
+    return out;
+}
+
+std::string Counted(long long count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// BLOCK.PARAM=TEXT: the block is what comes before the last '.' ahead of the first '='.
+std::optional<ParameterValue> ParseSetting(const std::string& text) {
+    const std::size_t equals = text.find('=');
+    if (equals == std::string::npos) return std::nullopt;
+    const std::string target = text.substr(0, equals);
+    const std::size_t dot = target.rfind('.');
+    if (dot == std::string::npos || dot == 0 || dot + 1 == target.size()) return std::nullopt;
+    return ParameterValue{target.substr(0, dot), target.substr(dot + 1), text.substr(equals + 1)};
+}
+
+struct Options {
+    const char* path = nullptr;
+    long long activations = 10;
+    bool activationsGiven = false;
+    long long traceLevel = -1;
+    long long memoryLimitMiB = static_cast<long long>(memory_budget::Limit() >> 20);
+    std::vector<ParameterValue> settings;
+    std::vector<std::string> settingTexts;
+    bool realtime = false;
+    bool profile = false;
+};
+
+std::optional<Options> ParseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--activations" && hasValue) {
+            if (!ReadCount(argv[++i], 0, LLONG_MAX, options.activations)) {
+                std::fprintf(stderr, "vtxhost run: --activations takes a count from 0 to %lld, not \"%s\"\n", LLONG_MAX,
+                             argv[i]);
+                return std::nullopt;
+            }
+            options.activationsGiven = true;
+        } else if (argument == "--trace-level" && hasValue) {
+            if (!ReadCount(argv[++i], 0, 1000, options.traceLevel)) {
+                std::fprintf(stderr, "vtxhost run: --trace-level takes a level from 0 to 1000, not \"%s\"\n", argv[i]);
+                return std::nullopt;
+            }
+        } else if (argument == "--memory-limit" && hasValue) {
+            // Up to 1 TiB; 0 lifts the budget.
+            if (!ReadCount(argv[++i], 0, 1LL << 20, options.memoryLimitMiB)) {
+                std::fprintf(stderr, "vtxhost run: --memory-limit takes mebibytes from 0 to %lld, not \"%s\"\n",
+                             1LL << 20, argv[i]);
+                return std::nullopt;
+            }
+        } else if (argument == "--set" && hasValue) {
+            const std::optional<ParameterValue> setting = ParseSetting(argv[++i]);
+            if (!setting) {
+                std::fprintf(stderr, "vtxhost run: --set takes BLOCK.PARAM=TEXT, not \"%s\"\n", argv[i]);
+                return std::nullopt;
+            }
+            options.settings.push_back(*setting);
+            options.settingTexts.push_back(argv[i]);
+        } else if (argument == "--realtime") {
+            options.realtime = true;
+        } else if (argument == "--profile") {
+            options.profile = true;
+        } else if (argument.empty() || argument[0] == '-' || options.path) {
+            std::fprintf(stderr, "vtxhost run: unexpected argument \"%s\"\n", argument.c_str());
+            return std::nullopt;
+        } else {
+            options.path = argv[i];
+        }
     }
+    if (!options.path) {
+        std::fprintf(stderr, "vtxhost run: no patch given\n");
+        return std::nullopt;
+    }
+    if (options.realtime && !options.activationsGiven) options.activations = LLONG_MAX;
+    return options;
+}
+
+// Waits until the wall clock is the kernel time of the round past the start (100-ns units),
+// in short steps so that Ctrl-C is seen at once. False when Ctrl-C came.
+bool WaitUntil(const timespec& start, std::int64_t time) {
+    const long long ns = static_cast<long long>(start.tv_nsec) + (time % 10000000) * 100;
+    timespec due{start.tv_sec + static_cast<time_t>(time / 10000000) + static_cast<time_t>(ns / 1000000000),
+                 static_cast<long>(ns % 1000000000)};
+    while (!interrupted) {
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        if (now.tv_sec > due.tv_sec || (now.tv_sec == due.tv_sec && now.tv_nsec >= due.tv_nsec)) return true;
+        timespec step = now;
+        step.tv_nsec += 50000000;
+        if (step.tv_nsec >= 1000000000) {
+            step.tv_nsec -= 1000000000;
+            ++step.tv_sec;
+        }
+        if (step.tv_sec > due.tv_sec || (step.tv_sec == due.tv_sec && step.tv_nsec > due.tv_nsec)) step = due;
+        clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &step, nullptr);
+    }
+    return false;
+}
+
+int RunPatch(int argc, char** argv) {
+    const std::optional<Options> parsed = ParseOptions(argc, argv);
+    if (!parsed) return UsageError("run");
+    const Options& options = *parsed;
+    memory_budget::SetLimit(static_cast<std::size_t>(options.memoryLimitMiB) << 20);
+    // The reason to add to a failure, when the budget refused memory on the way (kept for
+    // the error that ends the run, when a block message took it first).
+    std::string lastBudgetNote;
+    const auto budgetNote = [&lastBudgetNote] {
+        memory_budget::Refusal refusal;
+        if (memory_budget::TakeRefusal(refusal)) lastBudgetNote = " (" + memory_budget::Describe(refusal) + ")";
+        return lastBudgetNote;
+    };
 
     CKernelServices kernel;
-    if (traceLevel >= 0) {
-        kernel.SetInt64Setting("kernel", "trace_level", traceLevel);
+    if (options.traceLevel >= 0) {
+        kernel.SetInt64Setting("kernel", "trace_level", options.traceLevel);
         kernel.Log().SetObserver([](const LogEntry& entry) {
             std::printf("log: %s\n", WithoutTrailingNewlines(entry.text).c_str());
         });
     }
     std::map<Vtx::IEventSource*, std::string> sources;
-    kernel.Dispatcher().SubscribeMessages([&sources](const DispatchedMessage& message) {
+    long long blockErrors = 0;
+    kernel.Dispatcher().SubscribeMessages([&](const DispatchedMessage& message) {
         auto found = sources.find(message.source);
         const std::string from = found == sources.end() ? "the host" : found->second;
-        std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(),
-                    WithoutTrailingNewlines(message.text).c_str());
+        std::string text = WithoutTrailingNewlines(message.text);
+        if (message.kind == Vtx::kMessageErrorInMethod || message.kind == Vtx::kMessageUnhandledException) {
+            ++blockErrors;
+            memory_budget::Refusal refusal;
+            if (memory_budget::TakeRefusal(refusal)) {
+                lastBudgetNote = " (" + memory_budget::Describe(refusal) + ")";
+                text += lastBudgetNote;
+            }
+        }
+        std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(), text.c_str());
     });
 
+    std::int64_t roundsRun = 0;
     try {
-        LoadedPatch loaded = LoadPatchFile(kernel, path, OpenModuleCatalog);
+        LoadedPatch loaded = LoadPatchFile(kernel, options.path, OpenModuleCatalog);
         CPatch& patch = *loaded.patch;
+        const std::vector<ParameterRefusal> refused = SetParameterValues(patch, options.settings);
+        if (!refused.empty())
+            throw PatchError("--set " + options.settingTexts[refused.front().index] + ": " + refused.front().error);
         std::vector<std::pair<std::string, IReceivedValues*>> sinks;
         for (const std::string& name : patch.BlockNames()) {
             Vtx::IBlock* block = patch.FindBlock(name);
             sources[static_cast<Vtx::IEventSource*>(block)] = name;
             if (IReceivedValues* received = ReceivedValuesOf(block)) sinks.emplace_back(name, received);
         }
-        std::printf("patch \"%s\": %zu blocks, %lld activations\n", patch.GetName().c_str(), patch.BlockNames().size(),
-                    activations);
-        patch.Start();
-        patch.Run(activations, [&](std::int64_t round, std::int64_t time) {
-            std::printf("[%lld] t=%.4f s\n", static_cast<long long>(round), static_cast<double>(time) / 1e7);
+        const auto printSinks = [&sinks] {
             for (auto& sink : sinks)
                 for (const std::string& value : sink.second->TakeNew())
-                    std::printf("  %s: %s\n", sink.first.c_str(), value.c_str());
-        });
+                    std::printf("  %s: %s\n", sink.first.c_str(), Printable(value).c_str());
+        };
+        const long long blocks = static_cast<long long>(patch.BlockNames().size());
+        std::printf("patch \"%s\": %s, %s%s\n", patch.GetName().c_str(), Counted(blocks, "block", "blocks").c_str(),
+                    options.realtime && !options.activationsGiven
+                        ? "activations until Ctrl-C"
+                        : Counted(options.activations, "activation", "activations").c_str(),
+                    options.realtime ? " in real time" : "");
+        if (options.profile) patch.SetProfiling(true);
+        CatchInterrupt();
+        patch.Start();
+        if (!patch.GraphvizFileWritten().empty()) std::printf("graph: %s\n", patch.GraphvizFileWritten().c_str());
+        timespec start{};
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        roundsRun = patch.Run(
+            options.activations,
+            [&](std::int64_t round, std::int64_t time) {
+                std::printf("[%lld] t=%.4f s\n", static_cast<long long>(round), static_cast<double>(time) / 1e7);
+                printSinks();
+                std::fflush(stdout);
+            },
+            [&](std::int64_t time) { return options.realtime ? WaitUntil(start, time) : !interrupted; });
         patch.Stop();
+        // What the blocks handed to the sinks while they stopped.
+        printSinks();
+        if (patch.IsProfiling()) {
+            for (const CPatch::ExecuteProfile& profile : patch.ExecuteProfiles())
+                std::printf("%s", FormatProfilingInfo(profile.catalogId + "/" + profile.classId, profile.name,
+                                                      profile.execute)
+                                      .c_str());
+        }
     } catch (const PatchError& e) {
         std::fflush(stdout);
-        std::fprintf(stderr, "vtxhost run: %s\n", e.what());
-        return 1;
+        std::fprintf(stderr, "vtxhost run: %s%s\n", e.what(), budgetNote().c_str());
+        return kExitRefused;
+    } catch (const std::bad_alloc&) {
+        std::fflush(stdout);
+        std::fprintf(stderr, "vtxhost run: %s: out of memory%s\n", options.path, budgetNote().c_str());
+        return kExitRefused;
     }
-    return 0;
+    std::fflush(stdout);
+    if (interrupted) {
+        std::fprintf(stderr, "vtxhost run: interrupted; the patch was stopped after %s\n",
+                     Counted(roundsRun, "round", "rounds").c_str());
+        return kExitInterrupted;
+    }
+    if (blockErrors > 0) {
+        std::fprintf(stderr, "vtxhost run: %s reported by blocks during the run\n",
+                     Counted(blockErrors, "error", "errors").c_str());
+        return kExitRunErrors;
+    }
+    return kExitSuccess;
 }
 
-const CommandRegistrar registrar("run", "run PATCH [--activations N] [--trace-level L]", RunPatch);
+const CommandRegistrar registrar("run",
+                                 "run PATCH [--activations N] [--trace-level L] [--memory-limit MIB] "
+                                 "[--set BLOCK.PARAM=TEXT]... [--realtime] [--profile]",
+                                 RunPatch, kHelp);
 
 } // namespace
 

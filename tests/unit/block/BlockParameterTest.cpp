@@ -1,6 +1,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "ProbeBlock.h"
@@ -190,6 +191,13 @@ TEST_F(BlockParameter, ListenersReplaceTheOverridablesAndSeeAnOldValueCopy) {
     EXPECT_TRUE(block->changing.empty());
     EXPECT_TRUE(block->changed.empty());
 
+    // Declared again, the parameter keeps one set of listeners.
+    trail.clear();
+    secondChangingAnswer = true;
+    block->declare(*block);
+    EXPECT_TRUE(b->SetParameter(Param(block, "level"), MakeInt(4)));
+    EXPECT_EQ(trail, (std::vector<std::string>{"changing 1: 4 over 2", "changing 2", "changed: 2 to 4"}));
+
     // Once the listeners are gone the overridables are back.
     block->RemoveParameterListeners(Param(block, "level"));
     EXPECT_TRUE(block->GetValueChangedListeners().empty());
@@ -247,6 +255,42 @@ TEST_F(BlockParameter, FailedCheckRollsBackKeepingCompatibleValuesButNoKernelTri
     // The block let go of the rejected signature.
     EXPECT_EQ(stored->Release(), 0);
     layout->Release();
+}
+
+// A standard exception in the check of a stored signature rolls back like ours and is
+// reported under its own type; the failures of the look-ups read as the message table has them.
+TEST_F(BlockParameter, AStandardExceptionInTheCheckRollsBackAndIsReportedAsSuch) {
+    ProbeBlock* block = MakeBlock();
+    block->check = [](ProbeBlock&) { throw std::out_of_range("stored value out of range"); };
+    IBlock* b = block->AsBlock();
+    b->InitInstance(nullptr, nullptr, 0);
+    IBlockSignature* own = b->GetSignature();
+    IBlockSignature* stored = services.CreateBlockSignature(b);
+    stored->AddRef();
+    b->InitInstance(stored, nullptr, 0);
+    EXPECT_EQ(b->GetSignature(), own);
+    EXPECT_EQ(block->Calls("InitSignature"), 2);
+    auto messages = Messages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, 4);
+    EXPECT_EQ(messages[0].text, "Block B1: unhandled exception of type std::exception in method InitInstance; "
+                                "exception message is stored value out of range\n");
+    EXPECT_EQ(stored->Release(), 0);
+
+    auto messageOf = [](auto call) -> std::string {
+        try {
+            call();
+        } catch (IException& e) {
+            return e.GetMessageText();
+        }
+        return "no error";
+    };
+    // No layout was given with the stored signature.
+    EXPECT_EQ(messageOf([&] { block->GetParameterLayout<IComboDatatypeLayout>("gain"); }),
+              "Block layout action is not valid.\n");
+    // Not initialised: no clock.
+    EXPECT_EQ(messageOf([&] { block->GetInitClockTime(); }),
+              "Error while accessing memory.\nPointer 0x" + std::string(2 * sizeof(void*), '0') + " is not valid.\n");
 }
 
 TEST_F(BlockParameter, AcceptedStoredSignatureIsKeptWithItsLayoutAndValues) {

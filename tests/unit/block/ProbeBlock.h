@@ -45,6 +45,7 @@ public:
     using CBlockImplBase::AddOutputPin;
     using CBlockImplBase::AddParameter;
     using CBlockImplBase::GetBrush;
+    using CBlockImplBase::GetInitClockTime;
     using CBlockImplBase::GetInputValue;
     using CBlockImplBase::GetOutputValue;
     using CBlockImplBase::GetParameterLayout;

@@ -149,6 +149,22 @@ protected:
         return ids;
     }
 
+    // Every pin and parameter as "id|name|description": inputs, outputs, then parameters,
+    // each in declaration order.
+    static std::vector<std::string> PinTexts(Vtx::IBlockSignature* signature) {
+        std::vector<std::string> texts;
+        auto add = [&](auto* pins) {
+            for (std::int32_t i = 0; i < pins->GetCount(); ++i) {
+                Vtx::IBlockPin* pin = pins->GetAt(i);
+                texts.push_back(std::string(pin->GetId()) + "|" + pin->GetName() + "|" + pin->GetDescription());
+            }
+        };
+        add(signature->GetInputPins());
+        add(signature->GetOutputPins());
+        add(signature->GetParameters());
+        return texts;
+    }
+
     static void SetRunning(Vtx::IBlock* block, bool running) {
         dynamic_cast<vtxhost::CRunTimeContext&>(*block->GetRunTimeContext()).SetPatchRunning(running);
     }

@@ -92,12 +92,20 @@ TEST_F(Generator, ItemCountDeclaresAndRemovesItemsInOrder) {
     SetRunning(block, false);
     EXPECT_EQ(ParameterValue<Vtx::IInt>(block, "num_items")->GetValue(), 0);
 
-    // Item ten has two-digit ids in its ids, names and descriptions.
+    // The catalog's texts, with the item's index in ids, names and descriptions (item ten
+    // with two digits).
     ASSERT_TRUE(Set(block, "num_items", "11"));
     Vtx::IBlockSignature* signature = block->GetSignature();
-    EXPECT_STREQ(signature->FindParameter("label_10")->GetName(), "Label 10");
-    EXPECT_STREQ(signature->FindParameter("min_10")->GetDescription(), "Lower bound of interval 10");
-    EXPECT_EQ(signature->GetParameters()->GetCount(), 1 + 3 * 11);
+    const Ids texts = PinTexts(signature);
+    ASSERT_EQ(texts.size(), 2u + 3 * 11);
+    EXPECT_EQ(Ids(texts.begin(), texts.begin() + 5),
+              (Ids{"output|output|The generated labelled set of intervals",
+                   "num_items|Number of items|Maximum number of items added to the output labelled set",
+                   "label_0|Label 0|Label of item 0", "min_0|Min 0|Lower bound of interval 0",
+                   "max_0|Max 0|Upper bound of interval 0"}));
+    EXPECT_EQ(Ids(texts.end() - 3, texts.end()),
+              (Ids{"label_10|Label 10|Label of item 10", "min_10|Min 10|Lower bound of interval 10",
+                   "max_10|Max 10|Upper bound of interval 10"}));
     SetRunning(block, true);
     EXPECT_TRUE(Set(block, "label_10", "still changeable"));
     SetRunning(block, false);

@@ -62,8 +62,19 @@ protected:
 TEST_F(Vector, OwnSignatureAndActivation) {
     IBlock* block = MakeVector();
     Vtx::IBlockSignature* signature = block->GetSignature();
-    EXPECT_EQ(ParameterIds(signature), (std::vector<std::string>{"size", "reset", "enable_read", "read_position",
-                                                                  "enable_write", "write_position"}));
+    EXPECT_EQ(PinTexts(signature),
+              (std::vector<std::string>{
+                  "input|input|Input",
+                  "output|output|Output",
+                  "size|size|The size of the internal array",
+                  "reset|reset|A command to clear all internal datatypes",
+                  "enable_read|enable_read|Specifies whether reading (i.e., copying to output) is enabled",
+                  "read_position|read_position|The position in the internal array of the datatype copied to the "
+                  "output pin",
+                  "enable_write|enable_write|Specifies whether writing is enabled",
+                  "write_position|write_position|Position in the internal array where the input datatype will be "
+                  "copied",
+              }));
     for (const char* id : {"reset", "enable_read", "read_position", "enable_write", "write_position"})
         EXPECT_TRUE(signature->FindParameter(id)->GetChangeableAtRunTime()) << id;
     EXPECT_FALSE(signature->FindParameter("size")->GetChangeableAtRunTime());

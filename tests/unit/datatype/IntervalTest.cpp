@@ -183,13 +183,14 @@ TEST_F(Interval, TextsLoadOnlyWithTwoNumericFields) {
         // Not exactly two fields: nothing changes.
         {"1,2,3", "false", 3, 4}, {"1", "false", 3, 4}, {"", "false", 3, 4},
         {",,", "false", 3, 4}, {"1,,2", "false", 3, 4}, {nullptr, "false", 3, 4},
-        // A field that is not a number raises the conversion failure; a good lower bound
-        // before a bad upper one is already replaced.
-        {",1", "bad cast", 3, 4}, {"1,", "bad cast", 1, 4}, {"1, 2", "bad cast", 1, 4},
-        {" 1,2", "bad cast", 3, 4}, {"1 ,2", "bad cast", 3, 4}, {"1,2 ", "bad cast", 1, 4},
-        {"1e,2", "bad cast", 3, 4}, {"1,2e+", "bad cast", 1, 4}, {"0x10,2", "bad cast", 3, 4},
-        {"1,two", "bad cast", 1, 4}, {"--1,2", "bad cast", 3, 4}, {"1.2.3,4", "bad cast", 3, 4},
-        {"1e400,0", "bad cast", 3, 4}, {".,1", "bad cast", 3, 4}, {"e5,1", "bad cast", 3, 4},
+        // A field that is not a number raises the conversion failure, and nothing changes,
+        // not even a good lower bound before a bad upper one.
+        {",1", "bad cast", 3, 4}, {"1,", "bad cast", 3, 4}, {"1, 2", "bad cast", 3, 4},
+        {" 1,2", "bad cast", 3, 4}, {"1 ,2", "bad cast", 3, 4}, {"1,2 ", "bad cast", 3, 4},
+        {"1,2\n", "bad cast", 3, 4}, {"1e,2", "bad cast", 3, 4}, {"1,2e+", "bad cast", 3, 4},
+        {"0x10,2", "bad cast", 3, 4}, {"1,two", "bad cast", 3, 4}, {"--1,2", "bad cast", 3, 4},
+        {"1.2.3,4", "bad cast", 3, 4}, {"1e400,0", "bad cast", 3, 4}, {".,1", "bad cast", 3, 4},
+        {"e5,1", "bad cast", 3, 4},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text ? c.text : "(null)");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -95,16 +97,30 @@ TEST(HexText, DecodesEitherCaseOrFailsWithTheFirstFaultsMessage) {
     for (const auto& [text, message] : faults) EXPECT_EQ(DecodeError(text), message) << text;
 }
 
+// The first encodings of a process, from several threads at once, build the digit table
+// once and agree. Run in a fresh process (re-executed, not forked), so that no earlier test
+// has built the table already.
 TEST(HexTextConcurrency, FirstEncodingsFromSeveralThreadsAgree) {
-    std::vector<std::uint8_t> all(256);
-    for (int i = 0; i < 256; ++i) all[i] = static_cast<std::uint8_t>(255 - i);
-    std::vector<std::string> results(4);
-    std::vector<std::thread> threads;
-    for (std::size_t t = 0; t < results.size(); ++t)
-        threads.emplace_back([&, t] { results[t] = EncodeHexText(all.data(), all.size()); });
-    for (std::thread& thread : threads) thread.join();
-    for (const std::string& result : results) {
-        ASSERT_EQ(result.size(), 2u + 512u);
-        EXPECT_EQ(Decoded(result), all);
-    }
+    const std::string style = ::testing::GTEST_FLAG(death_test_style);
+    ::testing::GTEST_FLAG(death_test_style) = "threadsafe";
+    EXPECT_EXIT(
+        {
+            std::vector<std::uint8_t> all(256);
+            for (int i = 0; i < 256; ++i) all[i] = static_cast<std::uint8_t>(255 - i);
+            std::vector<std::string> results(4);
+            std::atomic<int> ready{0};
+            std::vector<std::thread> threads;
+            for (std::size_t t = 0; t < results.size(); ++t)
+                threads.emplace_back([&, t] {
+                    ready.fetch_add(1);
+                    while (ready.load() < static_cast<int>(results.size())) std::this_thread::yield();
+                    results[t] = EncodeHexText(all.data(), all.size());
+                });
+            for (std::thread& thread : threads) thread.join();
+            bool agree = true;
+            for (const std::string& result : results) agree = agree && result.size() == 2u + 512u && Decoded(result) == all;
+            std::exit(agree ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    ::testing::GTEST_FLAG(death_test_style) = style;
 }

@@ -484,4 +484,97 @@ TEST(EventSinkConcurrency, DetachFromAnotherThreadWaitsForTheRunningHandler) {
     EXPECT_EQ(GetThreadHookCount(GetCurrentThreadId()), 0);
 }
 
+// A handler that detaches and deletes its own sink, which the sink's rules allow. The calls
+// queued behind it are dropped and their objects released; nothing touches the deleted sink
+// (a sanitizer run fails on any touch).
+class SelfDeletingSink : public CMsgBitmapChangedEventSinkImpl {
+public:
+    static constexpr EventValue kDeletingCall = 2;
+    SelfDeletingSink(std::vector<EventValue>* seen, int* sinkDeletions) : seen_(seen), sinkDeletions_(sinkDeletions) {}
+    ~SelfDeletingSink() override { ++*sinkDeletions_; }
+    void Handle(EventValue source, ulx::I_ReferenceCountedClass*) override {
+        seen_->push_back(source);
+        if (source != kDeletingCall) return;
+        Detach();
+        delete this;
+    }
+
+private:
+    std::vector<EventValue>* seen_;
+    int* sinkDeletions_;
+};
+
+TEST(EventSinkConcurrency, AHandlerDeletesItsOwnSinkOnTheOwnerThreadAndFromTheLoop) {
+    std::atomic<int> objectDeletions{0};
+    auto invoke = [&](CMsgBitmapChangedEventSinkImpl* sink, EventValue source) {
+        auto* object = new CountedObject(&objectDeletions);
+        object->AddRef();
+        sink->Invoke(source, object);
+        object->Release();
+    };
+    // On the owner thread the call runs inside Invoke.
+    std::vector<EventValue> seen;
+    int sinkDeletions = 0;
+    auto* sink = new SelfDeletingSink(&seen, &sinkDeletions);
+    sink->Attach();
+    invoke(sink, 1);
+    invoke(sink, SelfDeletingSink::kDeletingCall);
+    EXPECT_EQ(seen, (std::vector<EventValue>{1, 2}));
+    EXPECT_EQ(sinkDeletions, 1);
+    EXPECT_EQ(objectDeletions.load(), 2);
+
+    // From the message loop, with later calls queued behind the deleting one; the wake-ups
+    // still posted for the sink are ignored.
+    seen.clear();
+    sink = new SelfDeletingSink(&seen, &sinkDeletions);
+    sink->Attach();
+    OnWorker([&] {
+        for (EventValue source : {1, 2, 3, 4}) invoke(sink, source);
+    });
+    Drain();
+    EXPECT_EQ(seen, (std::vector<EventValue>{1, 2}));
+    EXPECT_EQ(sinkDeletions, 2);
+    EXPECT_EQ(objectDeletions.load(), 6);
+    EXPECT_EQ(GetThreadHookCount(GetCurrentThreadId()), 0);
+}
+
+// Another thread detaches while a handler runs, and the handler then deletes its sink: the
+// other thread's Detach returns, and the sink goes once.
+class DetachedThenDeletingSink : public CMsgOwnerDrawnAreaChangedEventSinkImpl {
+public:
+    explicit DetachedThenDeletingSink(std::atomic<int>* deletions) : deletions_(deletions) {}
+    ~DetachedThenDeletingSink() override { deletions_->fetch_add(1); }
+    std::promise<void> entered;
+    void Handle(EventValue) override {
+        entered.set_value();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kGuardMilliseconds);
+        while (GetOwnerThread() != 0 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+        Detach();
+        delete this;
+    }
+
+private:
+    std::atomic<int>* deletions_;
+};
+
+TEST(EventSinkConcurrency, DetachFromAnotherThreadReturnsWhenTheHandlerDeletesTheSink) {
+    std::atomic<int> deletions{0};
+    auto* sink = new DetachedThenDeletingSink(&deletions);
+    sink->Attach();
+    std::thread([&] { sink->Invoke(1); }).join();
+    std::future<void> entered = sink->entered.get_future();
+    std::atomic<bool> detachReturned{false};
+    std::thread detacher([&] {
+        if (entered.wait_for(std::chrono::milliseconds(kGuardMilliseconds)) != std::future_status::ready) return;
+        sink->Detach();
+        detachReturned = true;
+    });
+    RunMessageLoopTurn();
+    detacher.join();
+    EXPECT_TRUE(detachReturned.load());
+    EXPECT_EQ(deletions.load(), 1);
+    Drain();
+    EXPECT_EQ(GetThreadHookCount(GetCurrentThreadId()), 0);
+}
+
 }  // namespace

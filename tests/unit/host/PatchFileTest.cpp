@@ -2,8 +2,13 @@
 
 #include <string>
 
+#include "host/KernelCatalog.h"
 #include "host/KernelServices.h"
 #include "host/PatchFile.h"
+#include "sdk/block/BlockImplBase.h"
+#include "sdk/block/PinDescription.h"
+#include "vtx/BlockSignature.h"
+#include "vtx/KernelDatatypes.h"
 
 using vtxhost::CKernelServices;
 using vtxhost::LoadPatchText;
@@ -72,6 +77,52 @@ TEST(PatchFile, ModulesGoThroughTheOpenerAndItsErrorsAreReported) {
                       }),
               std::string("p.json:1: module \"") + VTX_MODULE_PATH + "\" cannot be loaded: no entry routine");
     EXPECT_EQ(opened, 1);
+}
+
+// A block whose two parameters depend on each other: "low" may not exceed "high" (0 at first).
+class RangeBlock : public Vtx::CBlockImplBase<Vtx::IBlock> {
+public:
+    using CBlockImplBase::CBlockImplBase;
+
+protected:
+    void InitSignature() override {
+        AddParameter(Vtx::pin_description("low").set_type("kernel", "double"));
+        AddParameter(Vtx::pin_description("high").set_type("kernel", "double"));
+    }
+    bool OnChangingParameter(const std::string& id, Vtx::IDatatype* value) override {
+        const double proposed = dynamic_cast<Vtx::IDouble*>(value)->GetValue();
+        const double low = GetParameterValue<Vtx::IDouble>("low")->GetValue();
+        const double high = GetParameterValue<Vtx::IDouble>("high")->GetValue();
+        return id == "low" ? proposed <= high : proposed >= low;
+    }
+};
+
+TEST(PatchFile, ValuesThatDependOnEachOtherLoadInAnyOrder) {
+    const auto load = [](const std::string& parameters) -> std::string {
+        CKernelServices kernel;
+        static_cast<vtxhost::CKernelCatalog*>(kernel.FindCatalog("kernel"))
+            ->AddClass(vtxhost::ObjectKind::Block, "range",
+                       [](const Vtx::OBJECT_CREATIONCTX* context) { return new RangeBlock(context); });
+        try {
+            auto loaded = LoadPatchText(kernel,
+                                        "{\"blocks\": [{\"name\": \"r\", \"class\": \"range\",\n"
+                                        "\"parameters\": {" + parameters + "}}]}",
+                                        "p.json", ".", {});
+            Vtx::IBlockSignature* signature = loaded.patch->FindBlock("r")->GetSignature();
+            auto value = [&](const char* id) {
+                return dynamic_cast<Vtx::IDouble*>(signature->FindParameter(id)->GetValue())->GetValue();
+            };
+            return std::to_string(value("low")) + ".." + std::to_string(value("high"));
+        } catch (const PatchError& e) {
+            return e.what();
+        }
+    };
+    // "low" is refused while "high" holds 0, and set again once "high" is in.
+    EXPECT_EQ(load("\"low\": 5, \"high\": 10"), "5.000000..10.000000");
+    EXPECT_EQ(load("\"high\": 10, \"low\": 5"), "5.000000..10.000000");
+    EXPECT_EQ(load("\"high\": -1, \"low\": -3"), "-3.000000..-1.000000");
+    // Still refused once the rest is in: named with its value.
+    EXPECT_EQ(load("\"low\": 20, \"high\": 10"), "p.json:2: block \"r\", parameter \"low\": the block refused the value \"20\"");
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -112,16 +113,21 @@ TEST(PatchSave, AMalformedStoredSignatureIsRefusedAtItsLine) {
               "p.json:3: \"permissions\" must be a list of five booleans");
 }
 
-TEST(PatchSave, ModulePathsAreWrittenRelativeToTheSavedFile) {
+TEST(PatchSave, RelativeModulePathsStayRelativeToTheSavedFileAbsoluteOnesStay) {
+    namespace fs = std::filesystem;
     CKernelServices kernel;
     auto loaded = LoadPatchText(kernel, kPatch, "p.json", ".", {});
-    const std::string folder = ::testing::TempDir();
-    const std::string path = folder + "/saved-patch.json";
-    vtxhost::SavePatchFile(*loaded.patch, {folder + "/modules/libX.so", "/elsewhere/libY.so"}, path);
+    const fs::path folder = fs::path(::testing::TempDir()) / "saved-patch-folder";
+    fs::create_directories(folder / "modules");
+    const std::string path = (folder / "saved-patch.json").string();
+    // A relative path reaches the saved file's folder through the root if need be.
+    const std::string fromHere = (folder / "modules/libX.so").lexically_relative(fs::current_path()).string();
+    vtxhost::SavePatchFile(*loaded.patch, {fromHere, (folder / "modules/libZ.so").string(), "/elsewhere/libY.so"}, path);
     std::ifstream file(path);
     const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::remove(path.c_str());
+    fs::remove_all(folder);
     EXPECT_NE(text.find("\"modules/libX.so\""), std::string::npos) << text;
+    EXPECT_NE(text.find("\"" + (folder / "modules/libZ.so").string() + "\""), std::string::npos) << text;
     EXPECT_NE(text.find("\"/elsewhere/libY.so\""), std::string::npos) << text;
     EXPECT_THROW(vtxhost::SavePatchFile(*loaded.patch, {}, "/nonexistent-folder/p.json"), PatchError);
 }

@@ -130,6 +130,33 @@ TEST_F(SignatureTest, ParametersKeepValueWhenDeclaredAgainAndGoWhenRemoved) {
     EXPECT_EQ(signature->GetParameters()->GetCount(), 0);
 }
 
+// Removed parameters leave holes in the order that later positional reads close; the
+// index by id stays right through removals, re-declarations and reads in between.
+TEST_F(SignatureTest, PositionsAndIdsAgreeThroughRemovalsAndRedeclarations) {
+    auto* parameters = signature->GetParameters();
+    for (int i = 0; i < 10; ++i) {
+        const std::string id = "p" + std::to_string(i);
+        signature->CreateParameter(id.c_str(), "", "", "kernel", "int", "", "", 0);
+    }
+    for (const char* id : {"p1", "p3", "p5"}) ASSERT_NE(signature->RemoveParameter(id), nullptr);
+    EXPECT_FALSE(parameters->HasId("p3"));
+    EXPECT_EQ(parameters->IndexOf("p3"), -1);
+    signature->CreateParameter("p3", "", "", "kernel", "int", "", "", 0);  // back, at the end
+    EXPECT_NE(signature->RemoveParameter("p8"), nullptr);
+    const char* expected[] = {"p0", "p2", "p4", "p6", "p7", "p9", "p3"};
+    ASSERT_EQ(parameters->GetCount(), 7);
+    for (std::int32_t i = 0; i < 7; ++i) {
+        EXPECT_STREQ(parameters->GetAt(i)->GetId(), expected[i]);
+        EXPECT_EQ(parameters->IndexOf(expected[i]), i);
+        EXPECT_EQ(signature->FindParameter(expected[i]), parameters->GetAt(i));
+    }
+    // A removal right after a positional read, then a read again.
+    signature->RemoveParameter("p0");
+    EXPECT_STREQ(parameters->GetAt(0)->GetId(), "p2");
+    EXPECT_EQ(parameters->IndexOf("p3"), 5);
+    EXPECT_THROW(parameters->GetAt(6), ICollectionException);
+}
+
 TEST_F(SignatureTest, TraceLevelIsAnIntegerFromTheKernelSetting) {
     kernel.SetInt64Setting("kernel", "trace_level", 4);
     Held<vtxhost::CBlockSignatureImpl> fresh{new vtxhost::CBlockSignatureImpl(&kernel, nullptr)};

@@ -118,7 +118,10 @@ TEST(RegistrantRecords, CategoryEntriesInKeyOrder) {
     record->FreeCategoryEntries(entries);
     category_registrant empty("Empty");
     Held<category_info_impl> emptyRecord(new category_info_impl(&empty, 1033));
-    EXPECT_EQ(emptyRecord->GetCategoryEntries(), nullptr);
+    TEXT_TRIPLE_LIST* none = emptyRecord->GetCategoryEntries();
+    ASSERT_NE(none, nullptr);
+    EXPECT_EQ(none->count, 0);
+    emptyRecord->FreeCategoryEntries(none);
 }
 
 TEST(RegistrantRecords, BlockLibraryPathAndCreation) {

@@ -62,8 +62,27 @@ TEST_F(Signatures, LaterSignaturesShareTheFirstCatalogIdentifier) {
     EXPECT_EQ(GetSignatureLanguageId(-1), 0);
 }
 
+// A build that throws part-way (a catalog without texts) is not retried, and neither the
+// choice of a signature nor a create operation gets the half-built one.
+TEST_F(Signatures, AFailedBuildLeavesNothingToChoose) {
+    {
+        catalog_class_registrant speechless("Speechless");
+        EXPECT_THROW(BuildSignatures(1033), IException);
+        ASSERT_EQ(GetSignatureCount(), 1);  // the catalog described before the failure
+        BuildSignatures(1033);
+        EXPECT_EQ(ChooseSignature(1033), nullptr);
+        OBJECT_CREATIONCTX context = Context(1033);
+        EXPECT_EQ(FirstSignature()->CreateBlock("Vector", &context), nullptr);
+        EXPECT_FALSE(FirstSignature()->HasDatatypeInitInfo("Interval"));
+        EXPECT_EQ(kernel.constructed, 0);
+    }
+    ResetSignatureBuild();
+    BuildSignatures(1033);
+    ASSERT_NE(ChooseSignature(1033), nullptr);
+    EXPECT_TRUE(ChooseSignature(1033)->HasDatatypeInitInfo("Interval"));
+}
+
 TEST_F(Signatures, ClearClassInfosKeepsEveryRecordInPlace) {
-    CDllSignatureImpl signature;
     ObjectClassTexts texts;
     texts.name = "Plain";
     auto* author = new CAuthorClassInfoImpl("PlainAuthor", texts);

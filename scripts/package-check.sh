@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The SDK as its users get it. From the test build tree (scripts/test.sh builds it):
+#  1. installs it into a temporary prefix, builds examples/sdk there as a project of its own
+#     with only find_package(Vtx), and runs its tests with the installed vtxhost: the
+#     check of its module and its patch;
+#  2. makes the Debian package, installs it with dpkg, builds the example against it the
+#     same way, and removes the package again.
+# scripts/package-check.sh [BUILD_DIR]   (default: build)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$(cd "${1:-$root/build}" && pwd)
+# Inside the build tree, at a fixed place, so that the compiler cache serves the next run.
+work="$build/package-check"
+rm -rf "$work"; mkdir -p "$work"
+SUDO=""; [ "$(id -u)" -ne 0 ] && SUDO=sudo
+package=vtx-sdk
+installed=""
+# dpkg's notes on shared folders such as /usr/local/bin that stay are not news.
+remove() { $SUDO dpkg -r "$package" > /dev/null 2> >(grep -v "not empty so not removed" >&2); }
+cleanup() {
+  [ -n "$installed" ] && remove
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+launcher=(); command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+export CCACHE_BASEDIR="${CCACHE_BASEDIR:-$root}" CCACHE_NOHASHDIR="${CCACHE_NOHASHDIR:-1}"
+
+# Builds the example out of tree in $1 (extra cmake arguments after it) and runs its own
+# tests, with the vtxhost of the SDK it found: the check of its module and its patch.
+example() {
+  local dir=$1; shift
+  cmake -S "$root/examples/sdk" -B "$dir" -G Ninja "${launcher[@]}" "$@" >/dev/null
+  cmake --build "$dir" >/dev/null
+  local tested
+  tested=$(ctest --test-dir "$dir" --no-tests=error --output-on-failure 2>&1) || { echo "$tested"; exit 1; }
+}
+# Fails unless the example in $1 was built against the SDK whose vtxhost is $2.
+built_against() {
+  grep -qF "\"$2\"" "$1/CTestTestfile.cmake" || { echo "the example in $1 did not find the SDK of $2" >&2; exit 1; }
+}
+
+echo "== install into a prefix, build the example against it"
+cmake --install "$build" --prefix "$work/prefix" --strip >/dev/null
+if readelf -S "$work/prefix"/lib*/vtx/modules/*.so | grep -q '\.debug_'; then
+  echo "installed modules carry debug sections" >&2; exit 1
+fi
+for module in "$work/prefix"/lib*/vtx/modules/*.so; do
+  "$work/prefix/bin/vtxhost" check "$module" >/dev/null || { "$work/prefix/bin/vtxhost" check "$module"; exit 1; }
+done
+example "$work/example" -DCMAKE_PREFIX_PATH="$work/prefix"
+built_against "$work/example" "$work/prefix/bin/vtxhost"
+
+echo "== Debian package: build, install, build the example against it, remove"
+(cd "$build" && cpack -G DEB -B "$work/deb" >/dev/null)
+deb=$(ls "$work"/deb/"$package"_*.deb)
+$SUDO dpkg -i "$deb" >/dev/null
+installed=yes
+prefix=$(grep -m1 '^CMAKE_INSTALL_PREFIX:' "$build/CMakeCache.txt" | cut -d= -f2)
+example "$work/example-deb"
+built_against "$work/example-deb" "$prefix/bin/vtxhost"
+remove
+installed=""
+echo "package check passed"

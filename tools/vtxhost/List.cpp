@@ -1,0 +1,198 @@
+// vtxhost list [DIR...]
+// Lists the catalog modules found in the folders given, in the folders of VTX_MODULE_PATH
+// and in the installed module folder: one line per module with its catalog id, SDK version
+// and number of block and datatype classes; a file that is not a module is listed with
+// the reason. Each file is loaded in a child process of its own, so that a file that
+// crashes or hangs while it loads is reported instead of ending the listing.
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "host/ModuleLoader.h"
+#include "tools/vtxhost/Commands.h"
+#include "tools/vtxhost/ExitStatus.h"
+#include "vtx/Collection.h"
+#include "vtx/Exception.h"
+
+#ifndef VTX_INSTALLED_MODULE_DIR
+#define VTX_INSTALLED_MODULE_DIR ""
+#endif
+
+namespace vtxhost {
+
+namespace {
+
+namespace fs = std::filesystem;
+using Json = nlohmann::json;
+
+constexpr const char* kHelp =
+    "Lists every catalog module found in the folders given, then in the folders of the\n"
+    "VTX_MODULE_PATH variable (separated by ':'), then in the installed module folder\n"
+    "(" VTX_INSTALLED_MODULE_DIR "). One line per module: its path, catalog id, SDK\n"
+    "version and number of block and datatype classes. Files named *.so that are not\n"
+    "modules are listed with the reason. A folder given that cannot be read makes the exit\n"
+    "status 1; folders of VTX_MODULE_PATH or the installed folder that do not exist are\n"
+    "passed over.\n";
+
+// How long one file may take to load and describe itself.
+constexpr unsigned kLoadSeconds = 10;
+
+bool IsCandidate(const fs::path& path) {
+    const std::string name = path.filename().string();
+    return name.size() > 3 && name.compare(name.size() - 3, 3, ".so") == 0;
+}
+
+// In the child: what the file says about itself, as one JSON object.
+Json Describe(const std::string& path) {
+    try {
+        CModuleLoader module(path);
+        Json described = Json::object();
+        described["sdkVersion"] = module.GetSdkVersion() ? module.GetSdkVersion() : "";
+        Vtx::IDllSignature* signature = module.GetSignature(1033);
+        if (!signature) return Json{{"error", "the module offers no module signature"}};
+        described["catalogId"] = signature->GetCatalogId() ? signature->GetCatalogId() : "";
+        described["blocks"] = signature->GetBlockClasses() ? signature->GetBlockClasses()->GetCount() : 0;
+        described["datatypes"] = signature->GetDatatypeClasses() ? signature->GetDatatypeClasses()->GetCount() : 0;
+        return described;
+    } catch (Vtx::IException& e) {
+        return Json{{"error", std::string("the module failed to describe itself: ") +
+                                  (e.GetMessageText() ? e.GetMessageText() : "")}};
+    } catch (const std::exception& e) {
+        return Json{{"error", e.what()}};
+    }
+}
+
+// Loads the file in a child process; its description, or {"error": why}.
+Json DescribeInChild(const std::string& path) {
+    int channel[2];
+    if (pipe(channel) != 0) return Json{{"error", std::string("no pipe: ") + std::strerror(errno)}};
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child < 0) {
+        close(channel[0]);
+        close(channel[1]);
+        return Json{{"error", std::string("no child process: ") + std::strerror(errno)}};
+    }
+    if (child == 0) {
+        close(channel[0]);
+        alarm(kLoadSeconds);
+        const std::string text = Describe(path).dump();
+        for (std::size_t written = 0; written < text.size();) {
+            const ssize_t n = write(channel[1], text.data() + written, text.size() - written);
+            if (n <= 0) break;
+            written += static_cast<std::size_t>(n);
+        }
+        // Straight out: the module's own exit-time code and the parent's buffers stay untouched.
+        _exit(0);
+    }
+    close(channel[1]);
+    std::string text;
+    char buffer[4096];
+    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) != 0;) {
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            break;
+        }
+        if (text.size() < 65536) text.append(buffer, static_cast<std::size_t>(n));
+    }
+    close(channel[0]);
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    }
+    if (WIFSIGNALED(status)) {
+        if (WTERMSIG(status) == SIGALRM)
+            return Json{{"error", "did not finish loading within " + std::to_string(kLoadSeconds) + " s"}};
+        return Json{{"error", std::string("crashed while loading (") + strsignal(WTERMSIG(status)) + ")"}};
+    }
+    const Json described = Json::parse(text, nullptr, false);
+    if (described.is_discarded() || !described.is_object())
+        return Json{{"error", "ended while loading (exit status " + std::to_string(WEXITSTATUS(status)) + ")"}};
+    return described;
+}
+
+std::string Plural(long long count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+void PrintLine(const std::string& path, const Json& described) {
+    if (described.contains("error")) {
+        std::printf("%s: not a module: %s\n", path.c_str(), described["error"].get<std::string>().c_str());
+        return;
+    }
+    std::printf("%s: catalog %s, SDK %s, %s, %s\n", path.c_str(), described["catalogId"].get<std::string>().c_str(),
+                described["sdkVersion"].get<std::string>().c_str(),
+                Plural(described["blocks"].get<long long>(), "block class", "block classes").c_str(),
+                Plural(described["datatypes"].get<long long>(), "datatype class", "datatype classes").c_str());
+}
+
+// Lists the folder's candidates in name order; false when a folder given cannot be read.
+bool ListFolder(const std::string& folder, bool given, std::set<std::string>& seen) {
+    std::error_code error;
+    std::vector<fs::path> files;
+    fs::directory_iterator it(folder, error);
+    if (error) {
+        if (given) std::fprintf(stderr, "vtxhost list: %s: %s\n", folder.c_str(), error.message().c_str());
+        return !given;
+    }
+    for (; it != fs::directory_iterator(); it.increment(error)) {
+        if (error) break;
+        std::error_code typeError;
+        if (IsCandidate(it->path()) && it->is_regular_file(typeError)) files.push_back(it->path());
+    }
+    std::sort(files.begin(), files.end());
+    for (const fs::path& file : files) {
+        std::error_code canonicalError;
+        const fs::path canonical = fs::canonical(file, canonicalError);
+        if (!seen.insert(canonicalError ? file.string() : canonical.string()).second) continue;
+        PrintLine(file.string(), DescribeInChild(file.string()));
+    }
+    if (error && given) {
+        std::fprintf(stderr, "vtxhost list: %s: %s\n", folder.c_str(), error.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+int List(int argc, char** argv) {
+    std::vector<std::pair<std::string, bool>> folders;
+    for (int i = 1; i < argc; ++i) {
+        if (argv[i][0] == '-') {
+            std::fprintf(stderr, "vtxhost list: unexpected argument \"%s\"\n", argv[i]);
+            return UsageError("list");
+        }
+        folders.emplace_back(argv[i], true);
+    }
+    if (const char* path = std::getenv("VTX_MODULE_PATH")) {
+        const std::string list = path;
+        for (std::size_t begin = 0; begin <= list.size();) {
+            const std::size_t end = std::min(list.find(':', begin), list.size());
+            if (end > begin) folders.emplace_back(list.substr(begin, end - begin), false);
+            begin = end + 1;
+        }
+    }
+    if (*VTX_INSTALLED_MODULE_DIR) folders.emplace_back(VTX_INSTALLED_MODULE_DIR, false);
+    std::set<std::string> seen;
+    bool complete = true;
+    for (const auto& [folder, given] : folders) complete = ListFolder(folder, given, seen) && complete;
+    std::fflush(stdout);
+    return complete ? kExitSuccess : kExitRefused;
+}
+
+const CommandRegistrar registrar("list", "list [DIR...]", List, kHelp);
+
+} // namespace
+
+} // namespace vtxhost
