@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -527,11 +528,11 @@ namespace {
 // A JSON string of a text that is plain ASCII, escaped as nlohmann::json's dump escapes
 // it; false (nothing written) for a text with other bytes, which the JSON library writes
 // (and checks as UTF-8).
-bool AppendAsciiJsonString(std::string& out, const char* text) {
+bool AppendAsciiJsonString(std::string& out, std::string_view text) {
     const std::size_t start = out.size();
     out += '"';
-    for (const char* p = text; *p; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
+    for (const char byte : text) {
+        const auto c = static_cast<unsigned char>(byte);
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -563,9 +564,9 @@ bool AppendAsciiJsonString(std::string& out, const char* text) {
 
 bool CLabelledSetImpl::WriteAsciiText(std::string& out) {
     out = "{\"element\":[";
-    if (!AppendAsciiJsonString(out, catalogId_.c_str())) return false;
+    if (!AppendAsciiJsonString(out, catalogId_)) return false;
     out += ',';
-    if (!AppendAsciiJsonString(out, classId_.c_str())) return false;
+    if (!AppendAsciiJsonString(out, classId_)) return false;
     out += "],\"items\":[";
     for (std::size_t i = 0; i < items_.size(); ++i) {
         const Item& item = items_[i];
@@ -573,13 +574,13 @@ bool CLabelledSetImpl::WriteAsciiText(std::string& out) {
         out += i ? ",{" : "{";
         if (classId_.empty()) {
             out += "\"catalog\":";
-            if (!AppendAsciiJsonString(out, CatalogIdOf(item.value).c_str())) return false;
+            if (!AppendAsciiJsonString(out, CatalogIdOf(item.value))) return false;
             out += ",\"class\":";
-            if (!AppendAsciiJsonString(out, ClassIdOf(item.value).c_str())) return false;
+            if (!AppendAsciiJsonString(out, ClassIdOf(item.value))) return false;
             out += ',';
         }
         out += "\"label\":";
-        if (!AppendAsciiJsonString(out, item.label.c_str())) return false;
+        if (!AppendAsciiJsonString(out, item.label)) return false;
         out += ",\"value\":";
         if (!AppendAsciiJsonString(out, text ? text.get() : "")) return false;
         out += '}';

@@ -218,6 +218,11 @@ TEST_F(LabelledSetTest, TextFormEscapesAsTheJsonLibraryDoes) {
     add("", "");
     add("caf\xc3\xa9 \xe2\x82\xac", "\xf0\x9f\x98\x80");  // UTF-8 goes through the library
     EXPECT_EQ(TextOf(set), json({{"element", {"kernel", "string"}}, {"items", items}}).dump());
+    // A label read from a form may hold a zero character: it is written whole.
+    auto loaded = NewDatatype<ILabelledSet>(kernel, "labeled_set");
+    const std::string withZero = R"({"element":["kernel","string"],"items":[{"label":"a\u0000b","value":"v"}]})";
+    ASSERT_TRUE(loaded->UnserializeString(withZero.c_str()));
+    EXPECT_EQ(TextOf(loaded), withZero);
     add("\xff", "x");  // not UTF-8: refused as before
     EXPECT_THROW(ProducedText produced(set), IException);
 }
