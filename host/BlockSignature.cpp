@@ -8,6 +8,38 @@ namespace vtxhost {
 
 namespace {
 std::string Text(const char* text) { return text ? text : ""; }
+
+// Room for one more element, growing geometrically, so that the push that follows cannot
+// fail after the caller changed anything else.
+template <class T>
+void ReserveOneMore(std::vector<T>& items) {
+    if (items.size() == items.capacity()) items.reserve(items.size() * 2 + 8);
+}
+
+// One reference, given back when the scope ends: a failed allocation on the way to a new
+// pin leaves no datatype, domain or pin behind.
+template <class T>
+class Reference {
+public:
+    explicit Reference(T* object) : object_(object) {}
+    ~Reference() {
+        if (object_) object_->Release();
+    }
+    Reference(const Reference&) = delete;
+    Reference& operator=(const Reference&) = delete;
+    T* get() const { return object_; }
+    T* operator->() const { return object_; }
+
+private:
+    T* object_;
+};
+
+// A new pin with its first reference.
+template <class T>
+T* Referenced(T* object) {
+    object->AddRef();
+    return object;
+}
 } // namespace
 
 bool IsGenericType(const std::string& catalogId, const std::string& classId) {
@@ -45,6 +77,7 @@ Impl* CPinCollection<I, Impl>::Find(const std::string& id) const {
 
 template <class I, class Impl>
 void CPinCollection<I, Impl>::Append(Impl* pin) {
+    ReserveOneMore(pins_);
     slots_.emplace(pin->Id(), pins_.size());
     pins_.push_back(pin);
     pin->AddRef();
@@ -131,16 +164,16 @@ Vtx::IInputPin* CBlockSignatureImpl::CreateInputPin(const char* id, const char* 
             pin->SetFlags(flag0, flag1, flag2);
             return pin;
         }
-        Vtx::IDatatype* datatype = IsGenericType(catalogId, classId) ? nullptr : NewDatatype(catalogId, classId, pinId);
-        auto* pin = new CInputPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId, flag0, flag1,
-                                      flag2);
-        pin->SetDatatype(datatype);
-        if (datatype) datatype->Release();
+        Reference<Vtx::IDatatype> datatype(IsGenericType(catalogId, classId) ? nullptr
+                                                                             : NewDatatype(catalogId, classId, pinId));
+        Reference<CInputPinImpl> pin(Referenced(new CInputPinImpl(block_, pinId, Text(name), Text(description),
+                                                                  catalogId, classId, flag0, flag1, flag2)));
+        pin->SetDatatype(datatype.get());
         if (existing)
-            inputs_.Replace(pin)->Release();
+            inputs_.Replace(pin.get())->Release();
         else
-            inputs_.Append(pin);
-        return pin;
+            inputs_.Append(pin.get());
+        return pin.get();
     });
 }
 
@@ -156,16 +189,17 @@ Vtx::IOutputPin* CBlockSignatureImpl::CreateOutputPin(const char* id, const char
             pin->SetOutputTexts(Text(outputTag), Text(typeSourcePinId));
             return pin;
         }
-        Vtx::IDatatype* datatype = IsGenericType(catalogId, classId) ? nullptr : NewDatatype(catalogId, classId, pinId);
-        auto* pin = new COutputPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId,
-                                       Text(outputTag), Text(typeSourcePinId));
-        pin->SetDatatype(datatype);
-        if (datatype) datatype->Release();
+        Reference<Vtx::IDatatype> datatype(IsGenericType(catalogId, classId) ? nullptr
+                                                                             : NewDatatype(catalogId, classId, pinId));
+        Reference<COutputPinImpl> pin(Referenced(new COutputPinImpl(block_, pinId, Text(name), Text(description),
+                                                                    catalogId, classId, Text(outputTag),
+                                                                    Text(typeSourcePinId))));
+        pin->SetDatatype(datatype.get());
         if (existing)
-            outputs_.Replace(pin)->Release();
+            outputs_.Replace(pin.get())->Release();
         else
-            outputs_.Append(pin);
-        return pin;
+            outputs_.Append(pin.get());
+        return pin.get();
     });
 }
 
@@ -185,32 +219,28 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::CreateParameter(const char* id
             parameter->SetCreationWord(creationWord);
             return parameter;
         }
-        Vtx::IDatatypeDomain* domain = nullptr;
+        Vtx::IDatatypeDomain* createdDomain = nullptr;
         if (!domainClass.empty()) {
-            domain = services_->CreateDomain(domainCatalog, domainClass);
-            if (!domain)
+            createdDomain = services_->CreateDomain(domainCatalog, domainClass);
+            if (!createdDomain)
                 throw Vtx::CLogicExceptionImpl("Parameter \"%s\": the domain \"%s\" of catalog \"%s\" is not known.\n",
                                                pinId.c_str(), domainClass.c_str(), domainCatalog.c_str());
-            domain->AddRef();
+            createdDomain->AddRef();
         }
-        Vtx::IDatatype* value = nullptr;
-        try {
-            value = NewDatatype(catalogId, classId, pinId);
-        } catch (...) {
-            if (domain) domain->Release();
-            throw;
+        Reference<Vtx::IDatatypeDomain> domain(createdDomain);
+        Reference<Vtx::IDatatype> value(NewDatatype(catalogId, classId, pinId));
+        Reference<CParameterPinImpl> parameter(
+            Referenced(new CParameterPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId,
+                                             domainCatalog, domainClass, creationWord)));
+        parameter->SetDatatype(value.get());
+        parameter->SetDomain(domain.get());
+        if (existing) {
+            ReserveOneMore(removed_);
+            removed_.push_back(parameters_.Replace(parameter.get()));
+        } else {
+            parameters_.Append(parameter.get());
         }
-        auto* parameter = new CParameterPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId,
-                                                domainCatalog, domainClass, creationWord);
-        parameter->SetDatatype(value);
-        parameter->SetDomain(domain);
-        value->Release();
-        if (domain) domain->Release();
-        if (existing)
-            removed_.push_back(parameters_.Replace(parameter));
-        else
-            parameters_.Append(parameter);
-        return parameter;
+        return parameter.get();
     });
 }
 
@@ -222,6 +252,7 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::FindParameter(const char* id) 
 
 Vtx::IParameterPinSignature* CBlockSignatureImpl::RemoveParameter(const char* id) {
     return Vtx::TranslateStdExceptions([&]() -> Vtx::IParameterPinSignature* {
+        ReserveOneMore(removed_);
         CParameterPinImpl* parameter = parameters_.Take(Text(id));
         if (parameter) removed_.push_back(parameter);
         return parameter;
