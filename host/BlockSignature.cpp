@@ -1,5 +1,6 @@
 #include "host/BlockSignature.h"
 
+#include "host/HeldReference.h"
 #include "host/KernelServices.h"
 #include "sdk/object/Exceptions.h"
 #include "vtx/KernelDatatypes.h"
@@ -45,8 +46,15 @@ Impl* CPinCollection<I, Impl>::Find(const std::string& id) const {
 
 template <class I, class Impl>
 void CPinCollection<I, Impl>::Append(Impl* pin) {
-    slots_.emplace(pin->Id(), pins_.size());
+    // The pin first, then its slot: a slot never names a pin that is not there, even when
+    // memory runs out between the two.
     pins_.push_back(pin);
+    try {
+        slots_.emplace(pin->Id(), pins_.size() - 1);
+    } catch (...) {
+        pins_.pop_back();
+        throw;
+    }
     pin->AddRef();
 }
 
@@ -109,13 +117,12 @@ CBlockSignatureImpl::~CBlockSignatureImpl() {
 
 std::int32_t CBlockSignatureImpl::Destroy() { return 0; }
 
-Vtx::IDatatype* CBlockSignatureImpl::NewDatatype(const std::string& catalogId, const std::string& classId,
-                                                 const std::string& pinId) {
-    Vtx::IDatatype* datatype = services_->CreateDatatype(catalogId.c_str(), classId.c_str());
+CHeldReference<Vtx::IDatatype> CBlockSignatureImpl::NewDatatype(const std::string& catalogId,
+                                                                const std::string& classId, const std::string& pinId) {
+    CHeldReference<Vtx::IDatatype> datatype(services_->CreateDatatype(catalogId.c_str(), classId.c_str()));
     if (!datatype)
         throw Vtx::CLogicExceptionImpl("Pin \"%s\": the datatype \"%s\" of catalog \"%s\" is not known.\n",
                                        pinId.c_str(), classId.c_str(), catalogId.c_str());
-    datatype->AddRef();
     return datatype;
 }
 
@@ -131,16 +138,17 @@ Vtx::IInputPin* CBlockSignatureImpl::CreateInputPin(const char* id, const char* 
             pin->SetFlags(flag0, flag1, flag2);
             return pin;
         }
-        Vtx::IDatatype* datatype = IsGenericType(catalogId, classId) ? nullptr : NewDatatype(catalogId, classId, pinId);
-        auto* pin = new CInputPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId, flag0, flag1,
-                                      flag2);
-        pin->SetDatatype(datatype);
-        if (datatype) datatype->Release();
+        // Held until the signature holds them, so that nothing leaks when memory runs out.
+        CHeldReference<Vtx::IDatatype> datatype;
+        if (!IsGenericType(catalogId, classId)) datatype = NewDatatype(catalogId, classId, pinId);
+        CHeldReference<CInputPinImpl> pin(
+            new CInputPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId, flag0, flag1, flag2));
+        pin->SetDatatype(datatype.get());
         if (existing)
-            inputs_.Replace(pin)->Release();
+            inputs_.Replace(pin.get())->Release();
         else
-            inputs_.Append(pin);
-        return pin;
+            inputs_.Append(pin.get());
+        return pin.get();
     });
 }
 
@@ -156,16 +164,16 @@ Vtx::IOutputPin* CBlockSignatureImpl::CreateOutputPin(const char* id, const char
             pin->SetOutputTexts(Text(outputTag), Text(typeSourcePinId));
             return pin;
         }
-        Vtx::IDatatype* datatype = IsGenericType(catalogId, classId) ? nullptr : NewDatatype(catalogId, classId, pinId);
-        auto* pin = new COutputPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId,
-                                       Text(outputTag), Text(typeSourcePinId));
-        pin->SetDatatype(datatype);
-        if (datatype) datatype->Release();
+        CHeldReference<Vtx::IDatatype> datatype;
+        if (!IsGenericType(catalogId, classId)) datatype = NewDatatype(catalogId, classId, pinId);
+        CHeldReference<COutputPinImpl> pin(new COutputPinImpl(block_, pinId, Text(name), Text(description), catalogId,
+                                                              classId, Text(outputTag), Text(typeSourcePinId)));
+        pin->SetDatatype(datatype.get());
         if (existing)
-            outputs_.Replace(pin)->Release();
+            outputs_.Replace(pin.get())->Release();
         else
-            outputs_.Append(pin);
-        return pin;
+            outputs_.Append(pin.get());
+        return pin.get();
     });
 }
 
@@ -185,32 +193,26 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::CreateParameter(const char* id
             parameter->SetCreationWord(creationWord);
             return parameter;
         }
-        Vtx::IDatatypeDomain* domain = nullptr;
+        CHeldReference<Vtx::IDatatypeDomain> domain;
         if (!domainClass.empty()) {
-            domain = services_->CreateDomain(domainCatalog, domainClass);
+            domain = CHeldReference<Vtx::IDatatypeDomain>(services_->CreateDomain(domainCatalog, domainClass));
             if (!domain)
                 throw Vtx::CLogicExceptionImpl("Parameter \"%s\": the domain \"%s\" of catalog \"%s\" is not known.\n",
                                                pinId.c_str(), domainClass.c_str(), domainCatalog.c_str());
-            domain->AddRef();
         }
-        Vtx::IDatatype* value = nullptr;
-        try {
-            value = NewDatatype(catalogId, classId, pinId);
-        } catch (...) {
-            if (domain) domain->Release();
-            throw;
+        CHeldReference<Vtx::IDatatype> value = NewDatatype(catalogId, classId, pinId);
+        CHeldReference<CParameterPinImpl> parameter(new CParameterPinImpl(block_, pinId, Text(name), Text(description),
+                                                                          catalogId, classId, domainCatalog, domainClass,
+                                                                          creationWord));
+        parameter->SetDatatype(value.get());
+        parameter->SetDomain(domain.get());
+        if (existing) {
+            removed_.reserve(removed_.size() + 1);  // the replaced parameter is kept without a failure between
+            removed_.push_back(parameters_.Replace(parameter.get()));
+        } else {
+            parameters_.Append(parameter.get());
         }
-        auto* parameter = new CParameterPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId,
-                                                domainCatalog, domainClass, creationWord);
-        parameter->SetDatatype(value);
-        parameter->SetDomain(domain);
-        value->Release();
-        if (domain) domain->Release();
-        if (existing)
-            removed_.push_back(parameters_.Replace(parameter));
-        else
-            parameters_.Append(parameter);
-        return parameter;
+        return parameter.get();
     });
 }
 
@@ -230,9 +232,11 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::RemoveParameter(const char* id
 
 Vtx::IDatatype* CBlockSignatureImpl::GetTraceLevel() {
     if (!traceLevel_) {
-        traceLevel_ = NewDatatype("kernel", "int", "trace level");
-        if (auto* level = dynamic_cast<Vtx::IInt*>(traceLevel_))
+        CHeldReference<Vtx::IDatatype> datatype = NewDatatype("kernel", "int", "trace level");
+        if (auto* level = dynamic_cast<Vtx::IInt*>(datatype.get()))
             level->SetValue(static_cast<std::int32_t>(services_->GetInt64Setting("kernel", "trace_level")));
+        traceLevel_ = datatype.get();
+        traceLevel_->AddRef();
     }
     return traceLevel_;
 }

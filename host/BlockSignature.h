@@ -4,6 +4,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "host/HeldReference.h"
 #include "host/Pins.h"
 #include "sdk/object/ReferenceCounting.h"
 #include "vtx/BlockSignature.h"
@@ -86,7 +87,8 @@ public:
 
 private:
     // A new datatype of the class, with one reference; a logic exception for an unknown class.
-    Vtx::IDatatype* NewDatatype(const std::string& catalogId, const std::string& classId, const std::string& pinId);
+    CHeldReference<Vtx::IDatatype> NewDatatype(const std::string& catalogId, const std::string& classId,
+                                               const std::string& pinId);
 
     CKernelServices* services_;
     Vtx::IBlock* block_;
