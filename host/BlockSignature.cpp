@@ -1,6 +1,5 @@
 #include "host/BlockSignature.h"
 
-#include "host/HeldReference.h"
 #include "host/KernelServices.h"
 #include "sdk/object/Exceptions.h"
 #include "vtx/KernelDatatypes.h"
@@ -9,6 +8,38 @@ namespace vtxhost {
 
 namespace {
 std::string Text(const char* text) { return text ? text : ""; }
+
+// Room for one more element, growing geometrically, so that the push that follows cannot
+// fail after the caller changed anything else.
+template <class T>
+void ReserveOneMore(std::vector<T>& items) {
+    if (items.size() == items.capacity()) items.reserve(items.size() * 2 + 8);
+}
+
+// One reference, given back when the scope ends: a failed allocation on the way to a new
+// pin leaves no datatype, domain or pin behind.
+template <class T>
+class Reference {
+public:
+    explicit Reference(T* object) : object_(object) {}
+    ~Reference() {
+        if (object_) object_->Release();
+    }
+    Reference(const Reference&) = delete;
+    Reference& operator=(const Reference&) = delete;
+    T* get() const { return object_; }
+    T* operator->() const { return object_; }
+
+private:
+    T* object_;
+};
+
+// A new pin with its first reference.
+template <class T>
+T* Referenced(T* object) {
+    object->AddRef();
+    return object;
+}
 } // namespace
 
 bool IsGenericType(const std::string& catalogId, const std::string& classId) {
@@ -46,15 +77,9 @@ Impl* CPinCollection<I, Impl>::Find(const std::string& id) const {
 
 template <class I, class Impl>
 void CPinCollection<I, Impl>::Append(Impl* pin) {
-    // The pin first, then its slot: a slot never names a pin that is not there, even when
-    // memory runs out between the two.
+    ReserveOneMore(pins_);
+    slots_.emplace(pin->Id(), pins_.size());
     pins_.push_back(pin);
-    try {
-        slots_.emplace(pin->Id(), pins_.size() - 1);
-    } catch (...) {
-        pins_.pop_back();
-        throw;
-    }
     pin->AddRef();
 }
 
@@ -117,12 +142,13 @@ CBlockSignatureImpl::~CBlockSignatureImpl() {
 
 std::int32_t CBlockSignatureImpl::Destroy() { return 0; }
 
-CHeldReference<Vtx::IDatatype> CBlockSignatureImpl::NewDatatype(const std::string& catalogId,
-                                                                const std::string& classId, const std::string& pinId) {
-    CHeldReference<Vtx::IDatatype> datatype(services_->CreateDatatype(catalogId.c_str(), classId.c_str()));
+Vtx::IDatatype* CBlockSignatureImpl::NewDatatype(const std::string& catalogId, const std::string& classId,
+                                                 const std::string& pinId) {
+    Vtx::IDatatype* datatype = services_->CreateDatatype(catalogId.c_str(), classId.c_str());
     if (!datatype)
         throw Vtx::CLogicExceptionImpl("Pin \"%s\": the datatype \"%s\" of catalog \"%s\" is not known.\n",
                                        pinId.c_str(), classId.c_str(), catalogId.c_str());
+    datatype->AddRef();
     return datatype;
 }
 
@@ -138,11 +164,10 @@ Vtx::IInputPin* CBlockSignatureImpl::CreateInputPin(const char* id, const char* 
             pin->SetFlags(flag0, flag1, flag2);
             return pin;
         }
-        // Held until the signature holds them, so that nothing leaks when memory runs out.
-        CHeldReference<Vtx::IDatatype> datatype;
-        if (!IsGenericType(catalogId, classId)) datatype = NewDatatype(catalogId, classId, pinId);
-        CHeldReference<CInputPinImpl> pin(
-            new CInputPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId, flag0, flag1, flag2));
+        Reference<Vtx::IDatatype> datatype(IsGenericType(catalogId, classId) ? nullptr
+                                                                             : NewDatatype(catalogId, classId, pinId));
+        Reference<CInputPinImpl> pin(Referenced(new CInputPinImpl(block_, pinId, Text(name), Text(description),
+                                                                  catalogId, classId, flag0, flag1, flag2)));
         pin->SetDatatype(datatype.get());
         if (existing)
             inputs_.Replace(pin.get())->Release();
@@ -164,10 +189,11 @@ Vtx::IOutputPin* CBlockSignatureImpl::CreateOutputPin(const char* id, const char
             pin->SetOutputTexts(Text(outputTag), Text(typeSourcePinId));
             return pin;
         }
-        CHeldReference<Vtx::IDatatype> datatype;
-        if (!IsGenericType(catalogId, classId)) datatype = NewDatatype(catalogId, classId, pinId);
-        CHeldReference<COutputPinImpl> pin(new COutputPinImpl(block_, pinId, Text(name), Text(description), catalogId,
-                                                              classId, Text(outputTag), Text(typeSourcePinId)));
+        Reference<Vtx::IDatatype> datatype(IsGenericType(catalogId, classId) ? nullptr
+                                                                             : NewDatatype(catalogId, classId, pinId));
+        Reference<COutputPinImpl> pin(Referenced(new COutputPinImpl(block_, pinId, Text(name), Text(description),
+                                                                    catalogId, classId, Text(outputTag),
+                                                                    Text(typeSourcePinId))));
         pin->SetDatatype(datatype.get());
         if (existing)
             outputs_.Replace(pin.get())->Release();
@@ -193,21 +219,23 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::CreateParameter(const char* id
             parameter->SetCreationWord(creationWord);
             return parameter;
         }
-        CHeldReference<Vtx::IDatatypeDomain> domain;
+        Vtx::IDatatypeDomain* createdDomain = nullptr;
         if (!domainClass.empty()) {
-            domain = CHeldReference<Vtx::IDatatypeDomain>(services_->CreateDomain(domainCatalog, domainClass));
-            if (!domain)
+            createdDomain = services_->CreateDomain(domainCatalog, domainClass);
+            if (!createdDomain)
                 throw Vtx::CLogicExceptionImpl("Parameter \"%s\": the domain \"%s\" of catalog \"%s\" is not known.\n",
                                                pinId.c_str(), domainClass.c_str(), domainCatalog.c_str());
+            createdDomain->AddRef();
         }
-        CHeldReference<Vtx::IDatatype> value = NewDatatype(catalogId, classId, pinId);
-        CHeldReference<CParameterPinImpl> parameter(new CParameterPinImpl(block_, pinId, Text(name), Text(description),
-                                                                          catalogId, classId, domainCatalog, domainClass,
-                                                                          creationWord));
+        Reference<Vtx::IDatatypeDomain> domain(createdDomain);
+        Reference<Vtx::IDatatype> value(NewDatatype(catalogId, classId, pinId));
+        Reference<CParameterPinImpl> parameter(
+            Referenced(new CParameterPinImpl(block_, pinId, Text(name), Text(description), catalogId, classId,
+                                             domainCatalog, domainClass, creationWord)));
         parameter->SetDatatype(value.get());
         parameter->SetDomain(domain.get());
         if (existing) {
-            removed_.reserve(removed_.size() + 1);  // the replaced parameter is kept without a failure between
+            ReserveOneMore(removed_);
             removed_.push_back(parameters_.Replace(parameter.get()));
         } else {
             parameters_.Append(parameter.get());
@@ -224,6 +252,7 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::FindParameter(const char* id) 
 
 Vtx::IParameterPinSignature* CBlockSignatureImpl::RemoveParameter(const char* id) {
     return Vtx::TranslateStdExceptions([&]() -> Vtx::IParameterPinSignature* {
+        ReserveOneMore(removed_);
         CParameterPinImpl* parameter = parameters_.Take(Text(id));
         if (parameter) removed_.push_back(parameter);
         return parameter;
@@ -232,11 +261,9 @@ Vtx::IParameterPinSignature* CBlockSignatureImpl::RemoveParameter(const char* id
 
 Vtx::IDatatype* CBlockSignatureImpl::GetTraceLevel() {
     if (!traceLevel_) {
-        CHeldReference<Vtx::IDatatype> datatype = NewDatatype("kernel", "int", "trace level");
-        if (auto* level = dynamic_cast<Vtx::IInt*>(datatype.get()))
+        traceLevel_ = NewDatatype("kernel", "int", "trace level");
+        if (auto* level = dynamic_cast<Vtx::IInt*>(traceLevel_))
             level->SetValue(static_cast<std::int32_t>(services_->GetInt64Setting("kernel", "trace_level")));
-        traceLevel_ = datatype.get();
-        traceLevel_->AddRef();
     }
     return traceLevel_;
 }

@@ -4,7 +4,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/HeldReference.h"
 #include "host/Pins.h"
 #include "sdk/object/ReferenceCounting.h"
 #include "vtx/BlockSignature.h"
@@ -87,8 +86,7 @@ public:
 
 private:
     // A new datatype of the class, with one reference; a logic exception for an unknown class.
-    CHeldReference<Vtx::IDatatype> NewDatatype(const std::string& catalogId, const std::string& classId,
-                                               const std::string& pinId);
+    Vtx::IDatatype* NewDatatype(const std::string& catalogId, const std::string& classId, const std::string& pinId);
 
     CKernelServices* services_;
     Vtx::IBlock* block_;

@@ -21,6 +21,7 @@
 #include "platform/Resources.h"
 #include "vtx/ClassInfo.h"
 #include "vtx/DllSignature.h"
+#include "vtx/Exception.h"
 #include "vtx/Exports.h"
 
 namespace vtxhost {
@@ -207,15 +208,9 @@ std::string CheckLanguages(CModuleLoader& module) {
 
 } // namespace
 
-void CheckModule(const std::string& path, CCheckReport& report) {
-    // The kernel services outlive the module's objects but not the module: they are
-    // settled before it is unloaded.
-    std::unique_ptr<CModuleLoader> module;
-    if (!report.Run("exports", [&] {
-            module = std::make_unique<CModuleLoader>(path);
-            return std::string("the seven entry points and DllMain; the module attached");
-        }))
-        return;
+namespace {
+
+void CheckLoadedModule(const std::string& path, CModuleLoader* module, CCheckReport& report) {
     report.Run("identity", [&] {
         const char* version = module->GetSdkVersion();
         Require(version && std::string(version) == kHostSdkVersion,
@@ -306,6 +301,27 @@ void CheckModule(const std::string& path, CCheckReport& report) {
             return "all " + std::to_string(counted) + " objects the host counted were released";
         });
         kernel.RemoveCatalog(catalogId);
+    }
+}
+
+} // namespace
+
+void CheckModule(const std::string& path, CCheckReport& report) {
+    // The kernel services made for the classes outlive the module's objects but not the
+    // module: they are settled before it is unloaded.
+    std::unique_ptr<CModuleLoader> module;
+    if (!report.Run("exports", [&] {
+            module = std::make_unique<CModuleLoader>(path);
+            return std::string("the seven entry points and DllMain; the module attached");
+        }))
+        return;
+    // Each check catches what the module throws; this is for a failure between checks.
+    try {
+        CheckLoadedModule(path, module.get(), report);
+    } catch (Vtx::IException& e) {
+        report.Fail("module", std::string("the module threw: ") + (e.GetMessageText() ? e.GetMessageText() : "(no text)"));
+    } catch (const std::exception& e) {
+        report.Fail("module", e.what());
     }
 }
 

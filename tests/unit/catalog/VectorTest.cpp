@@ -38,7 +38,9 @@ protected:
         IBlock* block = MakeVector();
         input = Make<Vtx::IDouble>("kernel", "double");
         Type(block, input);
-        if (size != 1) EXPECT_TRUE(Set(block, "size", std::to_string(size)));
+        if (size != 1) {
+            EXPECT_TRUE(Set(block, "size", std::to_string(size)));
+        }
         EXPECT_TRUE(block->Init(&clock, &clock, 0, 0));
         return block;
     }

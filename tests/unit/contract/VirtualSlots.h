@@ -66,9 +66,10 @@ inline Operations operator+(Operations first, const Operations& then) {
 inline void ExpectTable(const char* interface, const Operations& operations) {
     std::ptrdiff_t place = 0;
     for (const Operation& op : operations) {
-        if (op.width == 1)
+        if (op.width == 1) {
             EXPECT_EQ(op.slot, place) << interface << "::" << op.name << " is in slot " << op.slot
                                       << "; the contract puts it in slot " << place;
+        }
         place += op.width;
     }
 }

@@ -61,7 +61,8 @@ TEST(ModuleFileCheck, RefusesEveryDamagedHeaderOrSegmentBeforeTheLoaderSeesIt) {
              segments[1].p_filesz = ~0ull;  // wraps when added to the offset
          },
          "its segment 1 (bytes "},
-        {[](auto& b) { b.resize(b.size() / 2); }, "its ELF section headers lie past the end of the file"},
+        // Cut within the section headers, which follow every segment.
+        {[](auto& b) { b.resize(Header(b).e_shoff + 10); }, "its ELF section headers lie past the end of the file"},
         {[](auto& b) { b.resize(20000); }, "its segment 0 (bytes 0 to "},
         {[](auto& b) { b.resize(40); }, "it is 40 bytes long, too short for an ELF header"},
     };
