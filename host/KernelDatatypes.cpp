@@ -222,20 +222,24 @@ bool CLabelledSetInitInfoImpl::ReadText(const std::string& text) {
 // ---- labelled set ----------------------------------------------------------------------
 
 CLabelledSetImpl::~CLabelledSetImpl() {
-    Replace({});
-    ReleaseSpare();
+    for (auto& item : items_) item.value->Release();
     if (initInfo_) initInfo_->Release();
 }
 
 void CLabelledSetImpl::ReleaseSpare() {
-    std::vector<Item> spare;
-    spare.swap(spare_);
-    for (auto& item : spare) item.value->Release();
+    while (items_.size() > count_) {
+        items_.back().value->Release();
+        items_.pop_back();
+    }
 }
 
 void CLabelledSetImpl::Replace(std::vector<Item> items) {
-    std::swap(items, items_);
-    for (auto& item : items) item.value->Release();
+    const std::size_t count = items.size();
+    for (std::size_t i = 0; i < count_; ++i) items_[i].value->Release();
+    items.insert(items.end(), std::make_move_iterator(items_.begin() + static_cast<std::ptrdiff_t>(count_)),
+                 std::make_move_iterator(items_.end()));
+    items_.swap(items);
+    count_ = count;
 }
 
 void CLabelledSetImpl::InitInstance(Vtx::IDatatypeInitInfo* initInfo) {
@@ -263,15 +267,21 @@ void CLabelledSetImpl::InitInstance(Vtx::IDatatypeInitInfo* initInfo) {
         initInfo_ = copy;
         catalogId_ = catalogId;
         classId_ = classId;
-        std::vector<Item> kept;
-        std::vector<Item> dropped;
-        for (auto& item : items_) {
-            const bool fits = classId_.empty() ||
-                              (CatalogIdOf(item.value) == catalogId_ && ClassIdOf(item.value) == classId_);
-            (fits ? kept : dropped).push_back(item);
+        // Items of another class go; the others keep their order.
+        std::size_t kept = 0;
+        for (std::size_t i = 0; i < count_; ++i) {
+            const bool fits = classId_.empty() || (CatalogIdOf(items_[i].value) == catalogId_ &&
+                                                   ClassIdOf(items_[i].value) == classId_);
+            if (!fits) {
+                items_[i].value->Release();
+                continue;
+            }
+            if (kept != i) items_[kept] = std::move(items_[i]);
+            ++kept;
         }
-        items_ = std::move(kept);
-        for (auto& item : dropped) item.value->Release();
+        items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(kept),
+                     items_.begin() + static_cast<std::ptrdiff_t>(count_));
+        count_ = kept;
     });
 }
 
@@ -288,28 +298,22 @@ void CLabelledSetImpl::DoneInstance() {
 Vtx::IDatatypeInitInfo* CLabelledSetImpl::GetInitInfo() { return initInfo_; }
 
 void CLabelledSetImpl::ClearItems() {
-    std::vector<Item> items;
-    items.swap(items_);
-    Retire(std::move(items));
-}
-
-void CLabelledSetImpl::Retire(std::vector<Item> items) {
-    for (auto& item : items) {
-        // The count after AddRef tells whether the set is the only holder: then the element
-        // is kept for reuse, otherwise its holders keep it as it is.
-        if (item.value->AddRef() == 2) {
-            item.value->Release();
-            spare_.push_back(std::move(item));
-        } else {
+    // The items stay where they are as kept elements when the set alone holds them (the
+    // count after AddRef tells); elements others hold are released and left to them.
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < items_.size(); ++i) {
+        Item& item = items_[i];
+        if (i < count_ && item.value->AddRef() != 2) {
             item.value->Release();
             item.value->Release();
+            continue;
         }
+        if (i < count_) item.value->Release();
+        if (kept != i) items_[kept] = std::move(item);
+        ++kept;
     }
-    // The emptied vector's storage serves the next items.
-    if (items_.empty()) {
-        items.clear();
-        items_.swap(items);
-    }
+    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(kept), items_.end());
+    count_ = 0;
 }
 
 void CLabelledSetImpl::ForgetAcceptedClass() {
@@ -332,12 +336,37 @@ void CLabelledSetImpl::AcceptClass(Vtx::IDatatype* value, Vtx::IObjectClass* obj
     acceptedClassId_ = std::move(classId);
 }
 
-CLabelledSetImpl::Item CLabelledSetImpl::ElementFor(Vtx::IObjectClass* objectClass, const std::string& catalogId,
-                                                    const std::string& classId, bool& reused) {
+void CLabelledSetImpl::DropKept(std::size_t index) {
+    items_[index].value->Release();
+    if (index + 1 != items_.size()) items_[index] = std::move(items_.back());
+    items_.pop_back();
+}
+
+CLabelledSetImpl::Item& CLabelledSetImpl::NextSlot(Vtx::IObjectClass* objectClass, const std::string& catalogId,
+                                                   const std::string& classId) {
+    while (items_.size() > count_) {
+        Item& slot = items_[count_];
+        if (objectClass && slot.value->GetObjectClass() == objectClass) {
+            try {
+                slot.value->DoneInstance();
+            } catch (...) {
+                DropKept(count_);
+                throw;
+            }
+            return slot;
+        }
+        DropKept(count_);  // of another class: an untyped set changed its elements' class
+    }
+    items_.push_back(NewItem(std::string(), catalogId, classId));
+    return items_.back();
+}
+
+CLabelledSetImpl::Item CLabelledSetImpl::TakeElement(Vtx::IObjectClass* objectClass, const std::string& catalogId,
+                                                     const std::string& classId, bool& reused) {
     reused = true;
-    while (!spare_.empty()) {
-        Item item = std::move(spare_.back());
-        spare_.pop_back();
+    while (items_.size() > count_) {
+        Item item = std::move(items_.back());
+        items_.pop_back();
         if (objectClass && item.value->GetObjectClass() == objectClass) {
             try {
                 item.value->DoneInstance();
@@ -375,24 +404,23 @@ void CLabelledSetImpl::AddItem(Vtx::IDatatype* value, const char* label) {
     Vtx::TranslateStdExceptions([&] {
         Vtx::IObjectClass* objectClass = value->GetObjectClass();
         AcceptClass(value, objectClass);
-        bool reused = false;
-        Item item = ElementFor(objectClass, acceptedCatalogId_, acceptedClassId_, reused);
+        Item& item = NextSlot(objectClass, acceptedCatalogId_, acceptedClassId_);
         try {
             item.value->InitInstance(value->GetInitInfo());
             CopyValueAndTime(item.value, value);
             item.label.assign(label ? label : "");
-            items_.push_back(std::move(item));
         } catch (...) {
-            item.value->Release();
+            DropKept(count_);
             throw;
         }
+        ++count_;
     });
 }
 
-std::int32_t CLabelledSetImpl::GetItemCount() { return static_cast<std::int32_t>(items_.size()); }
+std::int32_t CLabelledSetImpl::GetItemCount() { return static_cast<std::int32_t>(count_); }
 
 void CLabelledSetImpl::CheckIndex(std::int32_t index) {
-    const auto count = static_cast<std::int32_t>(items_.size());
+    const auto count = static_cast<std::int32_t>(count_);
     if (index < 0 || index >= count) throw Vtx::CCollectionExceptionImpl(index, 0, count - 1);
 }
 
@@ -410,8 +438,9 @@ std::string CLabelledSetImpl::WriteBinary() {
     std::string out;
     PutText(out, catalogId_);
     PutText(out, classId_);
-    PutU32(out, static_cast<std::uint32_t>(items_.size()));
-    for (auto& item : items_) {
+    PutU32(out, static_cast<std::uint32_t>(count_));
+    for (std::size_t i = 0; i < count_; ++i) {
+        const Item& item = items_[i];
         PutText(out, item.label);
         PutText(out, CatalogIdOf(item.value));
         PutText(out, ClassIdOf(item.value));
@@ -477,13 +506,14 @@ bool CLabelledSetImpl::CopySameClass(Vtx::ISerialize* source) {
     // A change of typing is the binary form's to make.
     if (!same || same->catalogId_ != catalogId_ || same->classId_ != classId_) return false;
     std::vector<Item> items;
-    items.reserve(same->items_.size());
+    items.reserve(same->count_);
     const auto dropItems = [&items] {
         for (auto& item : items) item.value->Release();
     };
     // What the binary form would refuse is left to it, which refuses it in its own way.
     try {
-        for (const Item& from : same->items_) {
+        for (std::size_t i = 0; i < same->count_; ++i) {
+            const Item& from = same->items_[i];
             Vtx::IObjectClass* objectClass = from.value->GetObjectClass();
             bool reused = false;
             if (objectClass != acceptedClass_ || !objectClass) {
@@ -496,7 +526,7 @@ bool CLabelledSetImpl::CopySameClass(Vtx::ISerialize* source) {
                 }
                 acceptedClass_ = objectClass;
             }
-            items.push_back(ElementFor(objectClass, acceptedCatalogId_, acceptedClassId_, reused));
+            items.push_back(TakeElement(objectClass, acceptedCatalogId_, acceptedClassId_, reused));
             Item& item = items.back();
             item.label = from.label;
             item.value->InitInstance(initInfo_);
@@ -518,8 +548,8 @@ bool CLabelledSetImpl::CopySameClass(Vtx::ISerialize* source) {
         dropItems();
         throw;
     }
-    items.swap(items_);
-    Retire(std::move(items));
+    ClearItems();
+    Replace(std::move(items));
     return true;
 }
 
@@ -568,7 +598,7 @@ bool CLabelledSetImpl::WriteAsciiText(std::string& out) {
     out += ',';
     if (!AppendAsciiJsonString(out, classId_)) return false;
     out += "],\"items\":[";
-    for (std::size_t i = 0; i < items_.size(); ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         const Item& item = items_[i];
         Vtx::ProducedText text(item.value);
         out += i ? ",{" : "{";
@@ -593,7 +623,8 @@ std::string CLabelledSetImpl::WriteText() {
     std::string direct;
     if (WriteAsciiText(direct)) return direct;
     json items = json::array();
-    for (auto& item : items_) {
+    for (std::size_t i = 0; i < count_; ++i) {
+        const Item& item = items_[i];
         Vtx::ProducedText text(item.value);
         json entry{{"label", item.label}};
         if (classId_.empty()) {

@@ -182,17 +182,24 @@ private:
     // A new element of the class, or a logic exception naming it.
     Vtx::IDatatype* NewElement(const std::string& catalogId, const std::string& classId);
     Item NewItem(std::string label, const std::string& catalogId, const std::string& classId);
-    // An element of the class for a new item: a kept one of that class, finalised for its
-    // new configuration (reused set), or a new one. The item's label text is reused with it.
-    Item ElementFor(Vtx::IObjectClass* objectClass, const std::string& catalogId, const std::string& classId,
-                    bool& reused);
-    // Items that leave the set: elements no one else holds are kept for reuse.
-    void Retire(std::vector<Item> items);
+    // The slot just behind the items made ready for a new item of the class: its kept
+    // element when of that class, finalised for its new configuration, or a new element.
+    // The slot becomes an item when the caller counts it.
+    Item& NextSlot(Vtx::IObjectClass* objectClass, const std::string& catalogId, const std::string& classId);
+    // A kept element of the class taken out of the set (finalised), or a new one; reused
+    // tells which.
+    Item TakeElement(Vtx::IObjectClass* objectClass, const std::string& catalogId, const std::string& classId,
+                     bool& reused);
+    // Drops the kept element at the index (of another class, or broken): the last kept one
+    // takes its place.
+    void DropKept(std::size_t index);
     // Checks that a value's class may join the set; remembers the last class accepted, so
     // that the values of one class are checked by their class object alone.
     void AcceptClass(Vtx::IDatatype* value, Vtx::IObjectClass* objectClass);
     void ForgetAcceptedClass();
     void CheckIndex(std::int32_t index);
+    // The given items become the set's (their references pass to it), the kept elements
+    // stay behind them; the previous items are released.
     void Replace(std::vector<Item> items);
     void ReleaseSpare();
     // The text form written directly, as the JSON library writes it, when every text in it
@@ -202,10 +209,11 @@ private:
     std::string catalogId_;
     std::string classId_;
     Vtx::IDatatypeInitInfo* initInfo_ = nullptr;  // one reference, when typed
+    // The first count_ entries are the set's items; the entries behind them hold elements of
+    // cleared items that no one else held, kept (one reference each) in place, so that the
+    // items added next copy into them, label text included, instead of creating new ones.
     std::vector<Item> items_;
-    // Elements of cleared items that no one else held, kept (one reference each) so that the
-    // items added next copy into them instead of creating new ones.
-    std::vector<Item> spare_;
+    std::size_t count_ = 0;
     Vtx::IObjectClass* acceptedClass_ = nullptr;
     std::string acceptedCatalogId_;
     std::string acceptedClassId_;
