@@ -3,6 +3,7 @@
 #include <nlohmann/json.hpp>
 
 #include <string>
+#include <vector>
 
 #include "tests/unit/host/HeldObject.h"
 #include "vtx/Exception.h"
@@ -165,6 +166,47 @@ TEST_F(LabelledSetTest, ClearedElementsAreReusedOnlyWhenTheSetAloneHoldsThem) {
     auto number = NewDatatype<IInt>(kernel, "int");
     set->AddItem(number, "n");
     EXPECT_NE(dynamic_cast<IInt*>(set->GetItem(0)), nullptr);
+}
+
+TEST_F(LabelledSetTest, KeptElementsAreNeitherItemsNorFormsAndAreReusedInOrder) {
+    Type("double");
+    std::vector<IDatatype*> before;
+    for (double v : {1.0, 2.0, 3.0}) {
+        value->SetValue(v);
+        set->AddItem(value, "old");
+        before.push_back(set->GetItem(set->GetItemCount() - 1));
+    }
+    Held<IDouble> held(set->GetItem(1));  // the middle one stays with its holder
+    set->ClearItems();
+    const std::string emptyText = TextOf(set);
+    EXPECT_EQ(set->GetItemCount(), 0);
+    EXPECT_THROW(set->GetItem(0), ICollectionException);
+    EXPECT_THROW(set->GetItemLabel(0), ICollectionException);
+    EXPECT_EQ(emptyText, R"({"element":["kernel","double"],"items":[]})");
+    ProducedBinary binary(set);
+    auto loaded = NewDatatype<ILabelledSet>(kernel, "labeled_set");
+    ASSERT_TRUE(loaded->UnserializeBinary(binary.get()));
+    EXPECT_EQ(loaded->GetItemCount(), 0);
+    for (double v : {4.0, 5.0, 6.0}) {
+        value->SetValue(v);
+        set->AddItem(value, "new");
+    }
+    ASSERT_EQ(set->GetItemCount(), 3);
+    EXPECT_EQ(set->GetItem(0), before[0]);
+    EXPECT_EQ(set->GetItem(1), before[2]);
+    EXPECT_NE(set->GetItem(2), static_cast<IDatatype*>(held));
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(dynamic_cast<IDouble*>(set->GetItem(i))->GetValue(), 4.0 + i);
+    EXPECT_EQ(held->GetValue(), 2.0);
+    // A refused value leaves the items and the kept elements as they were.
+    set->ClearItems();
+    set->AddItem(value, "one");
+    auto text = NewDatatype<IString>(kernel, "string");
+    EXPECT_THROW(set->AddItem(text, "refused"), ILogicException);
+    ASSERT_EQ(set->GetItemCount(), 1);
+    EXPECT_EQ(set->GetItem(0), before[0]);
+    value->SetValue(7.0);
+    set->AddItem(value, "two");
+    EXPECT_EQ(set->GetItem(1), before[2]);
 }
 
 TEST_F(LabelledSetTest, SetsOfTheSameTypingCopyAsTheirBinaryFormLoads) {
