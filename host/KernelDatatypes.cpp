@@ -403,12 +403,19 @@ void CLabelledSetImpl::AddItem(Vtx::IDatatype* value, const char* label) {
     if (!value) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullDatatype);
     Vtx::TranslateStdExceptions([&] {
         Vtx::IObjectClass* objectClass = value->GetObjectClass();
-        AcceptClass(value, objectClass);
+        if (!objectClass || objectClass != acceptedClass_) AcceptClass(value, objectClass);
         Item& item = NextSlot(objectClass, acceptedCatalogId_, acceptedClassId_);
         try {
             item.value->InitInstance(value->GetInitInfo());
             CopyValueAndTime(item.value, value);
-            item.label.assign(label ? label : "");
+            // A kept slot's label mostly has the new label's length already (the same items
+            // come round after round): the text is then copied over it in place.
+            const char* text = label ? label : "";
+            const std::size_t length = std::strlen(text);
+            if (item.label.size() == length)
+                std::memmove(item.label.data(), text, length);
+            else
+                item.label.assign(text, length);
         } catch (...) {
             DropKept(count_);
             throw;
