@@ -301,17 +301,22 @@ void CLabelledSetImpl::ClearItems() {
     // The items stay where they are as kept elements when the set alone holds them (the
     // count after AddRef tells); elements others hold are released and left to them.
     std::size_t kept = 0;
-    for (std::size_t i = 0; i < items_.size(); ++i) {
+    for (std::size_t i = 0; i < count_; ++i) {
         Item& item = items_[i];
-        if (i < count_ && item.value->AddRef() != 2) {
-            item.value->Release();
+        const bool alone = item.value->AddRef() == 2;
+        item.value->Release();
+        if (!alone) {
             item.value->Release();
             continue;
         }
-        if (i < count_) item.value->Release();
         if (kept != i) items_[kept] = std::move(item);
         ++kept;
     }
+    if (kept == count_) {
+        count_ = 0;
+        return;
+    }
+    for (std::size_t i = count_; i < items_.size(); ++i) items_[kept++] = std::move(items_[i]);
     items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(kept), items_.end());
     count_ = 0;
 }
@@ -404,8 +409,11 @@ void CLabelledSetImpl::AddItem(Vtx::IDatatype* value, const char* label) {
     Vtx::TranslateStdExceptions([&] {
         Vtx::IObjectClass* objectClass = value->GetObjectClass();
         if (!objectClass || objectClass != acceptedClass_) AcceptClass(value, objectClass);
-        Item& item = NextSlot(objectClass, acceptedCatalogId_, acceptedClassId_);
+        // The usual case, a kept element of the class in the next slot, is handled here.
+        const bool kept = count_ < items_.size() && objectClass && items_[count_].value->GetObjectClass() == objectClass;
+        Item& item = kept ? items_[count_] : NextSlot(objectClass, acceptedCatalogId_, acceptedClassId_);
         try {
+            if (kept) item.value->DoneInstance();
             item.value->InitInstance(value->GetInitInfo());
             CopyValueAndTime(item.value, value);
             // A kept slot's label mostly has the new label's length already (the same items
