@@ -70,7 +70,7 @@ Result* CreateFromRecord(Collection* (CDllSignatureImpl::*collectionOf)(), const
         auto* record = collection->GetItem(collection->GetIndex(classId));
         created = make(record, context);
         if (!created) return nullptr;
-        Result* result = dynamic_cast<Result*>(created);
+        Result* result = CachedDynamicCast<Result>(created);
         if (!result) throw CCastExceptionImpl();
         return result;
     } catch (ICollectionException&) {
@@ -82,13 +82,11 @@ Result* CreateFromRecord(Collection* (CDllSignatureImpl::*collectionOf)(), const
     }
 }
 
-// The record as class C: found by its type alone when it is exactly a C (objects are
-// created often, and a record is nearly always exactly one of the two kinds), otherwise by
-// a checked cast.
+// The record as class C, or null. Objects are created often and from records of the same
+// few kinds, which the cached cast recognises by their type alone.
 template <class C, class Record>
 C* RecordAs(Record* record) {
-    if (record && &typeid(*record) == &typeid(C)) return static_cast<C*>(record);
-    return dynamic_cast<C*>(record);
+    return CachedDynamicCast<C>(record);
 }
 
 // A record that is either the plain implementation or the registrant-based one.

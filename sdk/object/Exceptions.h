@@ -5,6 +5,7 @@
 #include <exception>
 #include <string>
 
+#include "sdk/object/CachedCast.h"
 #include "sdk/object/MessageTable.h"
 #include "sdk/object/ReferenceCounting.h"
 #include "vtx/Exception.h"
@@ -109,7 +110,7 @@ public:
 // object does not have it (a null object has no interface).
 template <class I, class T>
 I* interface_cast(T* object) {
-    I* result = dynamic_cast<I*>(object);
+    I* result = CachedDynamicCast<I>(object);
     if (!result) throw CCastExceptionImpl();
     return result;
 }

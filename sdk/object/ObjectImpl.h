@@ -14,7 +14,7 @@ namespace Vtx {
 
 // The settings view of a kernel services object: the second base of the same object.
 inline IKernelSettings* SettingsOf(IKernelServices* services) {
-    return dynamic_cast<IKernelSettings*>(services);
+    return CachedDynamicCast<IKernelSettings>(services);
 }
 
 template <class T, class IClass>
