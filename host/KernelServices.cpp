@@ -41,18 +41,24 @@ const CKernelServices::Creation* CKernelServices::Resolve(ObjectKind kind, std::
     const Creation* creation;
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
-        auto found = creations_.find(std::make_tuple(static_cast<int>(kind), catalogId, classId));
-        if (found == creations_.end()) {
-            const std::string catalogText(catalogId), classText(classId);
-            CCatalog* catalog = FindCatalog(catalogText);
-            if (!catalog || !catalog->HasClass(kind, classText)) return nullptr;
-            found = creations_
-                        .emplace(CreationKey{static_cast<int>(kind), catalogText, classText},
-                                 Creation{catalog, ClassObject(kind, catalogText, classText), nullptr})
-                        .first;
-            found->second.classId = &std::get<2>(found->first);
+        const auto* entry = lastCreation_;
+        if (!entry || std::get<0>(entry->first) != static_cast<int>(kind) || std::get<2>(entry->first) != classId ||
+            std::get<1>(entry->first) != catalogId) {
+            auto found = creations_.find(std::make_tuple(static_cast<int>(kind), catalogId, classId));
+            if (found == creations_.end()) {
+                const std::string catalogText(catalogId), classText(classId);
+                CCatalog* catalog = FindCatalog(catalogText);
+                if (!catalog || !catalog->HasClass(kind, classText)) return nullptr;
+                found = creations_
+                            .emplace(CreationKey{static_cast<int>(kind), catalogText, classText},
+                                     Creation{catalog, ClassObject(kind, catalogText, classText), nullptr})
+                            .first;
+                found->second.classId = &std::get<2>(found->first);
+            }
+            entry = &*found;
+            lastCreation_ = entry;
         }
-        creation = &found->second;
+        creation = &entry->second;
     }
     context = Vtx::OBJECT_CREATIONCTX{};
     context.objectId = nextObjectId_++;

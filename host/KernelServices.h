@@ -99,6 +99,9 @@ private:
                             Vtx::OBJECT_CREATIONCTX& context);
     using CreationKey = std::tuple<int, std::string, std::string>;
     std::map<CreationKey, Creation, std::less<>> creations_;
+    // The entry resolved last (entries stay until the services go): objects of one class are
+    // mostly created one after another, and a match skips the search of the map.
+    const std::pair<const CreationKey, Creation>* lastCreation_ = nullptr;
 
     std::recursive_mutex mutex_;
     // Keyed by (section, name); looked up by views of the caller's texts.
