@@ -521,9 +521,13 @@ bool CLabelledSetImpl::CopySameClass(Vtx::ISerialize* source) {
     // A change of typing is the binary form's to make.
     if (!same || same->catalogId_ != catalogId_ || same->classId_ != classId_) return false;
     std::vector<Item> items;
+    items.swap(scratch_);
+    items.clear();
     items.reserve(same->count_);
-    const auto dropItems = [&items] {
+    const auto dropItems = [this, &items] {
         for (auto& item : items) item.value->Release();
+        items.clear();
+        scratch_.swap(items);
     };
     // What the binary form would refuse is left to it, which refuses it in its own way.
     try {
@@ -563,8 +567,15 @@ bool CLabelledSetImpl::CopySameClass(Vtx::ISerialize* source) {
         dropItems();
         throw;
     }
+    // The new items go first, the elements kept from the previous ones behind them; the
+    // previous storage serves the next copy.
     ClearItems();
-    Replace(std::move(items));
+    const std::size_t count = items.size();
+    for (auto& kept : items_) items.push_back(std::move(kept));
+    items_.swap(items);
+    count_ = count;
+    items.clear();
+    scratch_.swap(items);
     return true;
 }
 

@@ -214,6 +214,8 @@ private:
     // items added next copy into them, label text included, instead of creating new ones.
     std::vector<Item> items_;
     std::size_t count_ = 0;
+    // The storage a same-class copy builds its items in, kept from copy to copy.
+    std::vector<Item> scratch_;
     Vtx::IObjectClass* acceptedClass_ = nullptr;
     std::string acceptedCatalogId_;
     std::string acceptedClassId_;
