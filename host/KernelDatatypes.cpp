@@ -523,7 +523,7 @@ bool CLabelledSetImpl::CopySameClass(Vtx::ISerialize* source) {
     std::vector<Item> items;
     items.swap(scratch_);
     items.clear();
-    items.reserve(same->count_);
+    items.reserve(same->count_ + items_.size());  // the new items and the elements kept behind them
     const auto dropItems = [this, &items] {
         for (auto& item : items) item.value->Release();
         items.clear();
