@@ -48,6 +48,11 @@ fi
 for module in "$work/prefix"/lib*/vtx/modules/*.so; do
   "$work/prefix/bin/vtxhost" check "$module" >/dev/null || { "$work/prefix/bin/vtxhost" check "$module"; exit 1; }
 done
+# The installed vtxhost finds the modules installed beside it.
+listed=$("$work/prefix/bin/vtxhost" list)
+for module in libBrennick2010.so libSdkExample.so; do
+  grep -q "/vtx/modules/$module: catalog" <<< "$listed" || { echo "vtxhost list misses $module: $listed" >&2; exit 1; }
+done
 example "$work/example" -DCMAKE_PREFIX_PATH="$work/prefix"
 built_against "$work/example" "$work/prefix/bin/vtxhost"
 

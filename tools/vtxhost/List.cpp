@@ -30,6 +30,9 @@
 #ifndef VTX_INSTALLED_MODULE_DIR
 #define VTX_INSTALLED_MODULE_DIR ""
 #endif
+#ifndef VTX_INSTALL_MODULE_DIR
+#define VTX_INSTALL_MODULE_DIR ""
+#endif
 
 namespace vtxhost {
 
@@ -41,11 +44,21 @@ using Json = nlohmann::json;
 constexpr const char* kHelp =
     "Lists every catalog module found in the folders given, then in the folders of the\n"
     "VTX_MODULE_PATH variable (separated by ':'), then in the installed module folder\n"
-    "(" VTX_INSTALLED_MODULE_DIR "). One line per module: its path, catalog id, SDK\n"
-    "version and number of block and datatype classes. Files named *.so that are not\n"
-    "modules are listed with the reason. A folder given that cannot be read makes the exit\n"
-    "status 1; folders of VTX_MODULE_PATH or the installed folder that do not exist are\n"
-    "passed over.\n";
+    "(" VTX_INSTALLED_MODULE_DIR ") and, for a tree installed under another prefix, in\n"
+    "<prefix>/" VTX_INSTALL_MODULE_DIR " beside vtxhost's own <prefix>/bin. One line per module:\n"
+    "its path, catalog id, SDK version and number of block and datatype classes. Files\n"
+    "named *.so that are not modules are listed with the reason. A folder given that cannot\n"
+    "be read makes the exit status 1; folders of VTX_MODULE_PATH or the installed folders\n"
+    "that do not exist are passed over.\n";
+
+// The module folder of the prefix this vtxhost was installed under, found from its own
+// path: <prefix>/bin/vtxhost next to <prefix>/<module folder>. Empty when unknown.
+std::string ModuleFolderBesideExecutable() {
+    std::error_code error;
+    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
+    if (error || !*VTX_INSTALL_MODULE_DIR) return {};
+    return (executable.parent_path().parent_path() / VTX_INSTALL_MODULE_DIR).lexically_normal().string();
+}
 
 // How long one file may take to load and describe itself.
 constexpr unsigned kLoadSeconds = 10;
@@ -184,6 +197,9 @@ int List(int argc, char** argv) {
         }
     }
     if (*VTX_INSTALLED_MODULE_DIR) folders.emplace_back(VTX_INSTALLED_MODULE_DIR, false);
+    const std::string beside = ModuleFolderBesideExecutable();
+    if (!beside.empty() && beside != fs::path(VTX_INSTALLED_MODULE_DIR).lexically_normal().string())
+        folders.emplace_back(beside, false);
     std::set<std::string> seen;
     bool complete = true;
     for (const auto& [folder, given] : folders) complete = ListFolder(folder, given, seen) && complete;
