@@ -452,8 +452,6 @@ void CPatch::Deliver(Entry& entry) {
 
 std::int64_t CPatch::Run(std::int64_t rounds, const RoundObserver& observer, const RoundGate& gate) {
     if (!running_) throw PatchError("the patch " + Quoted(name_) + " is not running");
-    std::int64_t defaultPeriod = kernel_.GetInt64Setting("kernel", "default_period");
-    if (defaultPeriod < 1) defaultPeriod = 400000;
     for (std::int64_t r = 0; r < rounds; ++r) {
         std::int64_t due = std::numeric_limits<std::int64_t>::max();
         for (auto& entry : blocks_) {
@@ -461,7 +459,13 @@ std::int64_t CPatch::Run(std::int64_t rounds, const RoundObserver& observer, con
             if (context->GetPeriodicActivation() && context->GetPeriodicActivationSettings()->GetEnabled())
                 due = std::min(due, entry.nextDue);
         }
-        if (due == std::numeric_limits<std::int64_t>::max()) due = now_ + defaultPeriod;
+        // Only a patch without periodic blocks moves by the kernel's default period; the
+        // setting is read then, not on every round.
+        if (due == std::numeric_limits<std::int64_t>::max()) {
+            std::int64_t defaultPeriod = kernel_.GetInt64Setting("kernel", "default_period");
+            if (defaultPeriod < 1) defaultPeriod = 400000;
+            due = now_ + defaultPeriod;
+        }
         if (due < now_) due = now_;
         if (gate && !gate(due - startTime_)) return r;
         now_ = due;
