@@ -15,10 +15,10 @@
 #include <string>
 #include <vector>
 
-#include "host/BlockSignature.h"
-#include "host/KernelServices.h"
-#include "host/ModuleCatalog.h"
-#include "host/Pins.h"
+#include "host/signature/BlockSignature.h"
+#include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleCatalog.h"
+#include "host/signature/Pins.h"
 #include "module/SignatureList.h"
 #include "sdk/object/Exceptions.h"
 #include "vtx/Block.h"

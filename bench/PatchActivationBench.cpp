@@ -17,10 +17,10 @@
 #include <string>
 #include <vector>
 
-#include "host/KernelBlocks.h"
-#include "host/KernelServices.h"
-#include "host/ModuleCatalog.h"
-#include "host/PatchFile.h"
+#include "host/kernel/KernelBlocks.h"
+#include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleCatalog.h"
+#include "host/patch/PatchFile.h"
 #include "module/SignatureList.h"
 
 namespace {

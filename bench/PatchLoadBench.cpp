@@ -11,10 +11,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "host/KernelServices.h"
-#include "host/ModuleCatalog.h"
-#include "host/PatchFile.h"
-#include "host/PatchSave.h"
+#include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleCatalog.h"
+#include "host/patch/PatchFile.h"
+#include "host/patch/PatchSave.h"
 #include "module/SignatureList.h"
 
 namespace {

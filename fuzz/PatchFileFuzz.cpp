@@ -12,10 +12,10 @@
 
 #include <memory>
 
-#include "host/KernelServices.h"
-#include "host/MemoryBudget.h"
-#include "host/ModuleCatalog.h"
-#include "host/PatchFile.h"
+#include "host/kernel/KernelServices.h"
+#include "host/run/MemoryBudget.h"
+#include "host/modules/ModuleCatalog.h"
+#include "host/patch/PatchFile.h"
 #include "module/SignatureList.h"
 #include "vtx/Datatype.h"
 

@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "Fraction.h"
-#include "host/KernelBlocks.h"
-#include "host/KernelServices.h"
-#include "host/ModuleOpener.h"
-#include "host/PatchFile.h"
-#include "host/PatchSave.h"
+#include "host/kernel/KernelBlocks.h"
+#include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleOpener.h"
+#include "host/patch/PatchFile.h"
+#include "host/patch/PatchSave.h"
 #include "sdk/datatype/SerializeBuffer.h"
 #include "sdk/object/SmartPtr.h"
 #include "vtx/Exception.h"

@@ -12,11 +12,11 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/KernelBlocks.h"
-#include "host/KernelServices.h"
-#include "host/ModuleOpener.h"
-#include "host/PatchFile.h"
-#include "host/PatchSave.h"
+#include "host/kernel/KernelBlocks.h"
+#include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleOpener.h"
+#include "host/patch/PatchFile.h"
+#include "host/patch/PatchSave.h"
 #include "tests/module/ToolRun.h"
 #include "vtx/BlockSignature.h"
 #include "vtx/Datatype.h"

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/ModuleLoader.h"
-#include "host/ModuleResources.h"
+#include "host/modules/ModuleLoader.h"
+#include "host/modules/ModuleResources.h"
 #include "platform/Resources.h"
 #include "tests/unit/registration/CountingKernel.h"
 #include "vtx/Block.h"

@@ -11,7 +11,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/ModuleResources.h"
+#include "host/modules/ModuleResources.h"
 #include "platform/Resources.h"
 #include "tests/module/ToolRun.h"
 

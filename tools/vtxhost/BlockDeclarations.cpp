@@ -3,8 +3,8 @@
 #include <set>
 #include <vector>
 
-#include "host/KernelServices.h"
-#include "host/Patch.h"
+#include "host/kernel/KernelServices.h"
+#include "host/patch/Patch.h"
 #include "vtx/BlockSignature.h"
 #include "vtx/Datatype.h"
 #include "vtx/Domain.h"

@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <string>
 
-#include "host/CheckReport.h"
-#include "host/ModuleCheck.h"
+#include "host/check/CheckReport.h"
+#include "host/check/ModuleCheck.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 

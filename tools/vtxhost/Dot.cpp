@@ -3,10 +3,10 @@
 // link labelled with the datatype that flows along it (`vtxhost dot p.json | dot -Tsvg`).
 #include <cstdio>
 
-#include "host/KernelServices.h"
-#include "host/ModuleOpener.h"
-#include "host/PatchFile.h"
-#include "host/PatchGraph.h"
+#include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleOpener.h"
+#include "host/patch/PatchFile.h"
+#include "host/patch/PatchGraph.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 

@@ -21,10 +21,10 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/KernelServices.h"
-#include "host/ModuleCatalog.h"
-#include "host/ModuleLoader.h"
-#include "host/ModuleResources.h"
+#include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleCatalog.h"
+#include "host/modules/ModuleLoader.h"
+#include "host/modules/ModuleResources.h"
 #include "platform/Dib.h"
 #include "platform/Resources.h"
 #include "tools/vtxhost/BlockDeclarations.h"

@@ -21,7 +21,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "host/ModuleLoader.h"
+#include "host/modules/ModuleLoader.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 #include "vtx/Collection.h"

@@ -6,7 +6,7 @@
 #include <new>
 #include <string>
 
-#include "host/MemoryBudget.h"
+#include "host/run/MemoryBudget.h"
 #include "module/ModuleState.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"

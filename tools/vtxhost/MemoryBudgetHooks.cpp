@@ -1,5 +1,5 @@
 // The C++ allocation functions of vtxhost, replaced so that every allocation, the loaded
-// modules' included, is counted against the memory budget (host/MemoryBudget.h). A
+// modules' included, is counted against the memory budget (host/run/MemoryBudget.h). A
 // request that does not fit throws std::bad_alloc before anything is allocated. All go
 // through malloc and free, so any form of new pairs with any form of delete as far as the
 // allocator is concerned; over-aligned forms are left to the library, which pairs them
@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <new>
 
-#include "host/MemoryBudget.h"
+#include "host/run/MemoryBudget.h"
 
 namespace {
 

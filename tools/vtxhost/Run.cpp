@@ -24,13 +24,13 @@
 #include <string>
 #include <vector>
 
-#include "host/KernelBlocks.h"
-#include "host/KernelServices.h"
-#include "host/MemoryBudget.h"
-#include "host/ModuleOpener.h"
-#include "host/ParameterValues.h"
-#include "host/PatchFile.h"
-#include "host/ProfilingStatistics.h"
+#include "host/kernel/KernelBlocks.h"
+#include "host/kernel/KernelServices.h"
+#include "host/run/MemoryBudget.h"
+#include "host/modules/ModuleOpener.h"
+#include "host/patch/ParameterValues.h"
+#include "host/patch/PatchFile.h"
+#include "host/run/ProfilingStatistics.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 #include "vtx/EventSource.h"

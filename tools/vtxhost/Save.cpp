@@ -7,10 +7,10 @@
 #include <exception>
 #include <filesystem>
 
-#include "host/KernelServices.h"
-#include "host/ModuleOpener.h"
-#include "host/PatchFile.h"
-#include "host/PatchSave.h"
+#include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleOpener.h"
+#include "host/patch/PatchFile.h"
+#include "host/patch/PatchSave.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 

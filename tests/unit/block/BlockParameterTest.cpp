@@ -5,8 +5,8 @@
 #include <string>
 
 #include "ProbeBlock.h"
-#include "host/Catalog.h"
-#include "host/RunTimeContext.h"
+#include "host/kernel/Catalog.h"
+#include "host/run/RunTimeContext.h"
 #include "sdk/datatype/DatatypeImpl.h"
 
 using namespace blocktest;

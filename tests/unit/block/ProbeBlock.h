@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/KernelServices.h"
+#include "host/kernel/KernelServices.h"
 #include "sdk/block/BlockImplBase.h"
 #include "sdk/object/SmartPtr.h"
 #include "vtx/KernelDatatypes.h"

@@ -2,7 +2,7 @@
 // the level at every call and refuses a datum that is not an integer.
 #include <gtest/gtest.h>
 
-#include "host/KernelServices.h"
+#include "host/kernel/KernelServices.h"
 #include "sdk/block/BlockReports.h"
 #include "tests/unit/host/HeldObject.h"
 #include "vtx/BlockSignature.h"

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "host/BlockSignature.h"
-#include "host/KernelServices.h"
-#include "host/ModuleCatalog.h"
-#include "host/Pins.h"
-#include "host/RunTimeContext.h"
+#include "host/signature/BlockSignature.h"
+#include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleCatalog.h"
+#include "host/signature/Pins.h"
+#include "host/run/RunTimeContext.h"
 #include "module/SignatureList.h"
 #include "sdk/object/Exceptions.h"
 #include "sdk/object/SmartPtr.h"

@@ -6,7 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "VirtualSlots.h"
-#include "host/KernelServices.h"
+#include "host/kernel/KernelServices.h"
 #include "module/CatalogFactory.h"
 #include "module/DllSignature.h"
 #include "module/ThreadSpecificValue.h"

@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/Catalog.h"
-#include "host/KernelServices.h"
+#include "host/kernel/Catalog.h"
+#include "host/kernel/KernelServices.h"
 #include "sdk/datatype/CreateFunctions.h"
 #include "sdk/datatype/DatatypeImpl.h"
 #include "sdk/datatype/SerializeBuffer.h"

@@ -7,9 +7,9 @@
 #include <thread>
 #include <vector>
 
-#include "host/BlockSignature.h"
-#include "host/EventSinkRegistry.h"
-#include "host/KernelServices.h"
+#include "host/signature/BlockSignature.h"
+#include "host/run/EventSinkRegistry.h"
+#include "host/kernel/KernelServices.h"
 #include "platform/ThreadMessages.h"
 #include "sdk/events/EventSinks.h"
 #include "vtx/EventSource.h"

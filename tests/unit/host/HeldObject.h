@@ -3,7 +3,7 @@
 // the text form of a serialisable object.
 #include <string>
 
-#include "host/KernelServices.h"
+#include "host/kernel/KernelServices.h"
 #include "vtx/Serialize.h"
 
 template <class I>

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "host/KernelServices.h"
+#include "host/kernel/KernelServices.h"
 
 struct CountingKernel : vtxhost::CKernelServices {
     int constructed = 0;

@@ -1,0 +1,292 @@
+#include "host/check/BlockCheck.h"
+
+#include <cstdlib>
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include "host/signature/BlockSignature.h"
+#include "host/check/CheckReport.h"
+#include "host/check/CountingKernelServices.h"
+#include "host/check/DatatypeCheck.h"
+#include "host/check/HeldReference.h"
+#include "host/kernel/KernelDatatypeBase.h"
+#include "host/run/RunTimeContext.h"
+#include "host/patch/StoredSignature.h"
+#include "vtx/Datatype.h"
+#include "vtx/Domain.h"
+#include "vtx/Pin.h"
+
+namespace vtxhost {
+
+namespace {
+
+constexpr std::int32_t kTrappedException = 4;
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string Trimmed(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
+void Require(bool condition, const std::string& reason) {
+    if (!condition) throw CheckFailure(reason);
+}
+
+// One block of the class under check, with the reports it sends.
+class CheckedBlock {
+public:
+    CheckedBlock(CCountingKernelServices& kernel, const std::string& catalogId, const std::string& classId)
+        : kernel_(kernel) {
+        Vtx::IBlock* block = kernel.CreateBlock(catalogId, classId);
+        Require(block != nullptr, "the class cannot be created through the module signature");
+        kernel.Track(static_cast<Vtx::IPropertyObject*>(block), catalogId + "/" + classId + " block");
+        block_ = CHeldReference<Vtx::IBlock>(block);
+        kernel.SetBlockInstanceName(block, "checked_" + classId);
+    }
+    ~CheckedBlock() {
+        try {
+            if (instance_) block_->DoneInstance();
+        } catch (...) {
+            // Already reported by the step that left the block in this state.
+        }
+        kernel_.ForgetBlock(block_.get());
+    }
+
+    Vtx::IBlock* get() const { return block_.get(); }
+    Vtx::IBlock* operator->() const { return block_.get(); }
+    CBlockSignatureImpl* Signature() const { return dynamic_cast<CBlockSignatureImpl*>(block_->GetSignature()); }
+
+    // InitInstance with the signature (null: the block builds its own), which must leave
+    // the block with a signature of this host.
+    void InitInstance(Vtx::IBlockSignature* signature, Vtx::IBlockLayout* layout) {
+        block_->InitInstance(signature, layout, 0);
+        instance_ = true;
+        Require(Signature() != nullptr, "InitInstance left the block without a signature made by the host");
+    }
+    void DoneInstance() {
+        instance_ = false;
+        block_->DoneInstance();
+    }
+
+    // The reports the block sent since the last call; a trapped exception fails the check.
+    std::vector<DispatchedMessage> TakeReports(const std::string& step) {
+        std::vector<DispatchedMessage> reports;
+        for (const DispatchedMessage& message : kernel_.Dispatcher().Messages())
+            if (message.source == static_cast<Vtx::IEventSource*>(block_.get())) reports.push_back(message);
+        kernel_.Dispatcher().ClearMessages();
+        for (const DispatchedMessage& report : reports)
+            Require(report.kind != kTrappedException, step + " trapped an exception: " + Trimmed(report.text));
+        return reports;
+    }
+
+    // Fails with the step and the block's last report when the step answered false.
+    void RequireSucceeded(bool succeeded, const std::string& step) {
+        const std::vector<DispatchedMessage> reports = TakeReports(step);
+        if (succeeded) return;
+        throw CheckFailure(step + " failed" + (reports.empty() ? "" : ": " + Trimmed(reports.back().text)));
+    }
+
+private:
+    CCountingKernelServices& kernel_;
+    CHeldReference<Vtx::IBlock> block_;
+    bool instance_ = false;
+};
+
+// The parameters' ids and value texts, in declaration order.
+std::vector<std::pair<std::string, std::string>> ParameterValues(const StoredJson& stored) {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const StoredJson& parameter : stored.value("parameters", StoredJson::array()))
+        values.emplace_back(parameter.value("id", ""), parameter.value("value", StoredJson()).dump());
+    return values;
+}
+
+// A second block of the class is given the first one's stored signature and must end up
+// with the same parameters holding the same values.
+std::string RequireStoredSignatureReloads(CCountingKernelServices& kernel, CheckedBlock& original,
+                                          const std::string& catalogId, const std::string& classId) {
+    const StoredJson stored = StoreSignature(original.Signature());
+    CheckedBlock reloaded(kernel, catalogId, classId);
+    CHeldReference<Vtx::IBlockSignature> signature(kernel.CreateBlockSignature(reloaded.get()));
+    CHeldReference<Vtx::IBlockLayout> layout(kernel.CreateBlockLayout(reloaded.get()));
+    RestoreSignature(kernel, signature.get(), stored, [](const std::string& pointer, const std::string& problem) {
+        throw CheckFailure("its stored signature cannot be restored at " + pointer + ": " + problem);
+    });
+    reloaded.InitInstance(signature.get(), layout.get());
+    const std::vector<DispatchedMessage> reports = reloaded.TakeReports("InitInstance with the stored signature");
+    const auto expected = ParameterValues(stored);
+    const auto actual = ParameterValues(StoreSignature(reloaded.Signature()));
+    const std::string why = reports.empty() ? "" : " (the block reported: " + Trimmed(reports.back().text) + ")";
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        Require(i < actual.size(), "the reloaded block lacks parameter " + Quoted(expected[i].first) + why);
+        Require(actual[i].first == expected[i].first, "the reloaded block has parameter " + Quoted(actual[i].first) +
+                                                          " where " + Quoted(expected[i].first) + " was" + why);
+        Require(actual[i].second == expected[i].second, "parameter " + Quoted(expected[i].first) + " reloads as " +
+                                                            actual[i].second + " instead of " + expected[i].second + why);
+    }
+    Require(actual.size() == expected.size(), "the reloaded block has " + std::to_string(actual.size()) +
+                                                  " parameters instead of " + std::to_string(expected.size()) + why);
+    reloaded.DoneInstance();
+    reloaded.TakeReports("DoneInstance");
+    return std::to_string(expected.size()) + " parameter values";
+}
+
+// Texts of other values near a kernel number, flag or text; empty for other classes.
+std::vector<std::string> CandidateTexts(const std::string& classId, const std::string& text) {
+    if (classId == "int") {
+        const long long value = std::strtoll(text.c_str(), nullptr, 10);
+        return {std::to_string(value + 1), std::to_string(value - 1), "0", "1"};
+    }
+    if (classId == "double") {
+        const double value = std::strtod(text.c_str(), nullptr);
+        return {std::to_string(value + 1), std::to_string(value - 1), std::to_string(value / 2), "0", "1"};
+    }
+    if (classId == "bool") return {text == "true" || text == "1" ? "false" : "true"};
+    if (classId == "string") return {text + "_changed", "changed"};
+    return {};
+}
+
+// Sets the parameter to another value its domain allows; false when none was found or the
+// block refused every one (a block may refuse values its own rules forbid).
+bool ChangeParameter(CCountingKernelServices& kernel, CheckedBlock& block, const std::string& id) {
+    CParameterPinImpl* parameter = block.Signature()->Parameters().Find(id);
+    Vtx::IDatatype* current = parameter ? parameter->GetValue() : nullptr;
+    if (!current || !parameter->GetChangeableAtDesignTime()) return false;
+    const std::string catalogId = CatalogIdOf(current), classId = ClassIdOf(current);
+    std::vector<CHeldReference<Vtx::IDatatype>> candidates;
+    auto candidate = [&] {
+        CHeldReference<Vtx::IDatatype> value(kernel.CreateDatatype(catalogId.c_str(), classId.c_str()));
+        if (value) {
+            value->InitInstance(current->GetInitInfo());
+            value->CopyFrom(current);
+        }
+        return value;
+    };
+    Vtx::ProducedText text(current);
+    if (catalogId == "kernel" && text)
+        for (const std::string& other : CandidateTexts(classId, text.get())) {
+            CHeldReference<Vtx::IDatatype> value = candidate();
+            if (value && value->UnserializeString(other.c_str()) && !value->IsEqual(current))
+                candidates.push_back(std::move(value));
+        }
+    if (CHeldReference<Vtx::IDatatype> value = candidate(); value && ChangeDatatypeValue(value.get()))
+        candidates.push_back(std::move(value));
+    for (auto& value : candidates) {
+        parameter = block.Signature()->Parameters().Find(id);
+        if (!parameter) return false;
+        if (parameter->GetDomain() && !parameter->GetDomain()->IsValid(value.get())) continue;
+        const bool taken = block->SetParameter(parameter, value.get());
+        block.TakeReports("SetParameter(" + Quoted(id) + ")");
+        if (!taken) continue;
+        parameter = block.Signature()->Parameters().Find(id);
+        Require(parameter && parameter->GetValue() && parameter->GetValue()->IsEqual(value.get()),
+                "SetParameter(" + Quoted(id) + ") answered true but the parameter does not hold the new value");
+        return true;
+    }
+    return false;
+}
+
+// Gives every input a datatype object (generic inputs a kernel double) and every output
+// that follows an input that input's class, as a patch does before Init.
+void PrepareInputs(CCountingKernelServices& kernel, CBlockSignatureImpl* signature) {
+    for (std::size_t i = 0; i < signature->Inputs().Size(); ++i) {
+        CInputPinImpl* input = signature->Inputs().At(i);
+        if (input->GetDatatype()) continue;
+        const bool generic = IsGenericType(input->GetTypeCatalogId(), input->GetTypeClassId());
+        CHeldReference<Vtx::IDatatype> value(generic ? kernel.CreateDatatype("kernel", "double")
+                                                     : kernel.CreateDatatype(input->GetTypeCatalogId(),
+                                                                             input->GetTypeClassId()));
+        Require(value.get() != nullptr, "input " + Quoted(input->GetId()) + " takes a datatype that cannot be created");
+        input->SetDatatype(value.get());
+    }
+    for (std::size_t i = 0; i < signature->Outputs().Size(); ++i) {
+        COutputPinImpl* output = signature->Outputs().At(i);
+        CInputPinImpl* source = signature->Inputs().Find(output->GetTypeSourcePinId());
+        if (!source || !IsGenericType(output->GetTypeCatalogId(), output->GetTypeClassId())) continue;
+        const std::string catalogId = CatalogIdOf(source->GetDatatype()), classId = ClassIdOf(source->GetDatatype());
+        if (Vtx::IDatatype* held = output->GetDatatype(); held && CatalogIdOf(held) == catalogId && ClassIdOf(held) == classId)
+            continue;
+        CHeldReference<Vtx::IDatatype> value(kernel.CreateDatatype(catalogId.c_str(), classId.c_str()));
+        if (value) output->SetDatatype(value.get());
+    }
+}
+
+void SetRunning(Vtx::IBlock* block, bool running) {
+    if (auto* context = dynamic_cast<CRunTimeContext*>(block->GetRunTimeContext())) context->SetPatchRunning(running);
+}
+
+std::string RunLifecycle(CCountingKernelServices& kernel, CheckedBlock& block, int executions) {
+    CBlockSignatureImpl* signature = block.Signature();
+    PrepareInputs(kernel, signature);
+    CKernelClock& clock = kernel.Clock();
+    block.RequireSucceeded(block->Init(&clock, &clock, 0, 0), "Init");
+    std::optional<CheckFailure> failure;
+    try {
+        block.RequireSucceeded(block->Start(), "Start");
+        SetRunning(block.get(), true);
+        try {
+            for (int round = 1; round <= executions; ++round) {
+                for (std::size_t i = 0; i < signature->Inputs().Size(); ++i) {
+                    CInputPinImpl* input = signature->Inputs().At(i);
+                    ChangeDatatypeValue(input->GetDatatype());
+                    input->GetDatatype()->SetTimestamp(clock.GetCurrentTime());
+                    input->SetNewData(true);
+                }
+                block.RequireSucceeded(block->Execute(0), "Execute " + std::to_string(round));
+                for (std::size_t i = 0; i < signature->Inputs().Size(); ++i) signature->Inputs().At(i)->SetNewData(false);
+            }
+        } catch (const CheckFailure& e) {
+            failure = e;
+        }
+        SetRunning(block.get(), false);
+        block->Stop();
+        block.TakeReports("Stop");
+    } catch (const CheckFailure& e) {
+        if (!failure) failure = e;
+    }
+    block->Done();
+    block.TakeReports("Done");
+    if (failure) throw *failure;
+    return "Init, Start, " + std::to_string(executions) + " Executes with fresh input values, Stop, Done";
+}
+
+} // namespace
+
+void CheckBlockClass(CCountingKernelServices& kernel, const std::string& catalogId, const std::string& classId,
+                     CCheckReport& report, int executions) {
+    const std::string name = "block " + classId;
+    kernel.Dispatcher().ClearMessages();
+    std::unique_ptr<CheckedBlock> block;
+    if (!report.Run(name + ": created, InitInstance", [&] {
+            block = std::make_unique<CheckedBlock>(kernel, catalogId, classId);
+            block->InitInstance(nullptr, nullptr);
+            block->TakeReports("InitInstance");
+            CBlockSignatureImpl* signature = block->Signature();
+            return std::to_string(signature->Inputs().Size()) + " inputs, " +
+                   std::to_string(signature->Outputs().Size()) + " outputs, " +
+                   std::to_string(signature->Parameters().Size()) + " parameters";
+        }))
+        return;
+    report.Run(name + ": stored signature reloads", [&] {
+        return RequireStoredSignatureReloads(kernel, *block, catalogId, classId);
+    });
+    report.Run(name + ": parameters changed, stored signature reloads", [&] {
+        std::vector<std::string> ids;
+        CBlockSignatureImpl* signature = block->Signature();
+        for (std::size_t i = 0; i < signature->Parameters().Size(); ++i) ids.push_back(signature->Parameters().At(i)->Id());
+        int changed = 0;
+        for (const std::string& id : ids) changed += ChangeParameter(kernel, *block, id) ? 1 : 0;
+        return std::to_string(changed) + " of " + std::to_string(ids.size()) + " parameters changed; " +
+               RequireStoredSignatureReloads(kernel, *block, catalogId, classId);
+    });
+    report.Run(name + ": lifecycle", [&] { return RunLifecycle(kernel, *block, executions); });
+    report.Run(name + ": DoneInstance", [&] {
+        block->DoneInstance();
+        block->TakeReports("DoneInstance");
+        return std::string("signature torn down");
+    });
+    block.reset();
+}
+
+} // namespace vtxhost

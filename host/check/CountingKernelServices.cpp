@@ -1,0 +1,90 @@
+#include "host/check/CountingKernelServices.h"
+
+#include <algorithm>
+
+#include "vtx/BlockSignature.h"
+#include "vtx/Datatype.h"
+#include "vtx/Layout.h"
+#include "vtx/RunTimeContext.h"
+
+namespace vtxhost {
+
+namespace {
+std::string Text(const char* text) { return text ? text : ""; }
+} // namespace
+
+CCountingKernelServices::~CCountingKernelServices() { Settle(); }
+
+template <class T>
+T* CCountingKernelServices::Counted(T* object, std::string description) {
+    if (object) Track(object, std::move(description));
+    return object;
+}
+
+void CCountingKernelServices::Track(ulx::I_ReferenceCountedClass* object, std::string description) {
+    if (!object) return;
+    object->AddRef();
+    tracked_.push_back(Tracked{object, std::move(description)});
+}
+
+Vtx::IDatatype* CCountingKernelServices::CreateDatatype(const char* catalogId, const char* classId) {
+    return Counted(CKernelServices::CreateDatatype(catalogId, classId),
+                   Text(catalogId) + "/" + Text(classId) + " datatype");
+}
+
+Vtx::IDatatypeInitInfo* CCountingKernelServices::CreateDatatypeInitInfo(const char* catalogId, const char* classId) {
+    return Counted(CKernelServices::CreateDatatypeInitInfo(catalogId, classId),
+                   Text(catalogId) + "/" + Text(classId) + " init information");
+}
+
+Vtx::IBlockSignature* CCountingKernelServices::CreateBlockSignature(Vtx::IBlock* block) {
+    return Counted(CKernelServices::CreateBlockSignature(block), "block signature");
+}
+
+Vtx::IBlockLayout* CCountingKernelServices::CreateBlockLayout(Vtx::IBlock* block) {
+    return Counted(CKernelServices::CreateBlockLayout(block), "block layout");
+}
+
+Vtx::IRunTimeContext* CCountingKernelServices::CreateRunTimeContext(Vtx::IBlock* block) {
+    return Counted(CKernelServices::CreateRunTimeContext(block), "run-time context");
+}
+
+std::int32_t CCountingKernelServices::DestroyObject(Vtx::IObject* object) {
+    auto held = [&](const Tracked& entry) {
+        return dynamic_cast<Vtx::IObject*>(entry.object) == object;
+    };
+    tracked_.erase(std::remove_if(tracked_.begin(), tracked_.end(), held), tracked_.end());
+    return CKernelServices::DestroyObject(object);
+}
+
+std::vector<std::string> CCountingKernelServices::Settle() {
+    // Each pass lets go of the objects only this host still holds; letting go of one may
+    // free others, so passes repeat until one changes nothing.
+    for (bool progress = true; progress;) {
+        progress = false;
+        for (std::size_t i = 0; i < tracked_.size();) {
+            ulx::I_ReferenceCountedClass* object = tracked_[i].object;
+            object->AddRef();
+            const std::int32_t count = object->Release();
+            if (count <= 1) {
+                tracked_.erase(tracked_.begin() + static_cast<std::ptrdiff_t>(i));
+                object->Release();
+                progress = true;
+            } else {
+                ++i;
+            }
+        }
+    }
+    std::vector<std::string> leaks;
+    for (const Tracked& entry : tracked_) {
+        entry.object->AddRef();
+        const std::int32_t others = entry.object->Release() - 1;
+        leaks.push_back(entry.description + ", held " + std::to_string(others) + " more time" +
+                        (others == 1 ? "" : "s"));
+        entry.object->Release();
+    }
+    tracked_.clear();
+    return leaks;
+}
+
+} // namespace vtxhost

@@ -1,0 +1,231 @@
+#include "host/kernel/KernelBlocks.h"
+
+#include <stdexcept>
+
+#include <nlohmann/json.hpp>
+
+#include "host/kernel/KernelCatalog.h"
+#include "sdk/block/BlockImplBase.h"
+#include "sdk/block/PinDescription.h"
+#include "vtx/BlockSignature.h"
+#include "vtx/KernelDatatypes.h"
+#include "vtx/MessageDispatcher.h"
+#include "vtx/RunTimeContext.h"
+
+namespace vtxhost {
+
+namespace {
+
+using Vtx::pin_description;
+
+// Reads the list of value texts; false when the text is no JSON list.
+bool ParseValueList(const char* text, std::vector<std::string>& values) {
+    auto parsed = nlohmann::json::parse(text ? text : "", nullptr, false);
+    if (!parsed.is_array()) return false;
+    values.clear();
+    for (const auto& entry : parsed) values.push_back(entry.is_string() ? entry.get<std::string>() : entry.dump());
+    return true;
+}
+
+class CSequenceSource : public Vtx::CBlockImplBase<Vtx::IBlock> {
+public:
+    explicit CSequenceSource(const Vtx::OBJECT_CREATIONCTX* context) : CBlockImplBase(context) {}
+    ~CSequenceSource() override { ReleaseValues(); }
+
+protected:
+    void InitSignature() override {
+        AddParameter(pin_description("catalog").set_name("Catalog").set_description("Catalog of the values' datatype")
+                         .set_type("kernel", "string").set_runtime_change(false));
+        AddParameter(pin_description("class").set_name("Class").set_description("Class of the values' datatype")
+                         .set_type("kernel", "string").set_runtime_change(false));
+        AddParameter(pin_description("values").set_name("Values")
+                         .set_description("The values emitted in turn, as a JSON list of their text forms")
+                         .set_type("kernel", "string").set_runtime_change(false));
+        AddParameter(pin_description("repeat").set_name("Repeat")
+                         .set_description("Whether the sequence starts again after its last value")
+                         .set_type("kernel", "bool"));
+        AddParameter(pin_description("period").set_name("Period")
+                         .set_description("Activation period in kernel time units of 100 ns")
+                         .attach_int_domain().set_int_minimum(1, true).set_runtime_change(false));
+        GetParameterValue<Vtx::IString>("catalog")->SetValue("kernel");
+        GetParameterValue<Vtx::IString>("class")->SetValue("double");
+        GetParameterValue<Vtx::IString>("values")->SetValue("[]");
+        GetParameterValue<Vtx::IInt>("period")->SetValue(400000);
+        DeclareOutput();
+    }
+
+    void CheckSignature() override {
+        GetParameterValue<Vtx::IString>("catalog");
+        GetParameterValue<Vtx::IString>("class");
+        GetParameterValue<Vtx::IString>("values");
+        GetParameterValue<Vtx::IBool>("repeat");
+        GetParameterValue<Vtx::IInt>("period");
+        GetSignature()->FindOutputPin("output");
+    }
+
+    bool OnChangingParameter(const std::string& id, Vtx::IDatatype* newValue) override {
+        if (id == "class") {
+            auto* text = dynamic_cast<Vtx::IString*>(newValue);
+            return text && CanCreate(GetParameterValue<Vtx::IString>("catalog")->GetValue(), text->GetValue());
+        }
+        if (id == "values") {
+            auto* text = dynamic_cast<Vtx::IString*>(newValue);
+            std::vector<std::string> values;
+            return text && ParseValueList(text->GetValue(), values) && ValuesReadable(values);
+        }
+        return true;
+    }
+
+    void OnChangedParameter(const std::string& id) override {
+        if (id != "catalog" && id != "class") return;
+        if (!CanCreate(GetParameterValue<Vtx::IString>("catalog")->GetValue(),
+                       GetParameterValue<Vtx::IString>("class")->GetValue()))
+            return;  // a catalog given before its class: the class that follows declares the output
+        DeclareOutput();
+        if (auto* dispatcher = GetEventDispatcher())
+            dispatcher->NotifySignatureChanged(static_cast<Vtx::IEventSource*>(this), GetSignature());
+    }
+
+    bool OnInit() override {
+        std::vector<std::string> texts;
+        if (!ParseValueList(GetParameterValue<Vtx::IString>("values")->GetValue(), texts)) return false;
+        ReleaseValues();
+        for (const std::string& text : texts) {
+            Vtx::IDatatype* value = NewValue();
+            if (!value) return false;
+            values_.push_back(value);
+            if (!value->UnserializeString(text.c_str())) return false;
+        }
+        next_ = 0;
+        Vtx::IRunTimeContext* context = GetRunTimeContext();
+        context->SetPeriodicActivation(true);
+        context->GetPeriodicActivationSettings()->SetEnabled(true);
+        context->GetPeriodicActivationSettings()->SetPeriod(GetParameterValue<Vtx::IInt>("period")->GetValue());
+        return true;
+    }
+
+    bool OnExecute() override {
+        if (values_.empty()) return true;
+        if (next_ >= values_.size()) {
+            if (!GetParameterValue<Vtx::IBool>("repeat")->GetValue()) return true;
+            next_ = 0;
+        }
+        Vtx::IDatatype* output = GetOutputValue<Vtx::IDatatype>("output");
+        output->InitInstance(values_[next_]->GetInitInfo());
+        output->CopyFrom(values_[next_]);
+        output->SetTimestamp(GetInitClockTime());
+        ++next_;
+        return true;
+    }
+
+    void OnDone() override { ReleaseValues(); }
+
+private:
+    bool CanCreate(const char* catalogId, const char* classId) {
+        Vtx::IDatatype* value = GetKernelServices()->CreateDatatype(catalogId, classId);
+        if (!value) return false;
+        value->AddRef();
+        value->Release();
+        return true;
+    }
+
+    // A new value of the configured class with one reference, or null.
+    Vtx::IDatatype* NewValue() {
+        Vtx::IDatatype* value = GetKernelServices()->CreateDatatype(GetParameterValue<Vtx::IString>("catalog")->GetValue(),
+                                                                    GetParameterValue<Vtx::IString>("class")->GetValue());
+        if (value) value->AddRef();
+        return value;
+    }
+
+    // Whether every text loads into a value of the configured class. A class that throws
+    // on a text it cannot read (rather than answering false) has the text and the class
+    // named in the error passed on; the trial value is released either way.
+    bool ValuesReadable(const std::vector<std::string>& texts) {
+        for (const std::string& text : texts) {
+            Vtx::IDatatype* value = NewValue();
+            if (!value) return false;
+            std::string failure;
+            bool ok = false;
+            try {
+                ok = value->UnserializeString(text.c_str());
+            } catch (Vtx::IException& e) {
+                failure = e.GetMessageText() ? e.GetMessageText() : "refused";
+            } catch (const std::exception& e) {
+                failure = e.what();
+            }
+            value->Release();
+            if (!failure.empty())
+                throw std::runtime_error("the value \"" + text + "\" is not a valid " +
+                                         GetParameterValue<Vtx::IString>("catalog")->GetValue() + "/" +
+                                         GetParameterValue<Vtx::IString>("class")->GetValue() + " value: " + failure);
+            if (!ok) return false;
+        }
+        return true;
+    }
+
+    void DeclareOutput() {
+        AddOutputPin(pin_description("output").set_name("output").set_description("The current value of the sequence")
+                         .set_type(GetParameterValue<Vtx::IString>("catalog")->GetValue(),
+                                   GetParameterValue<Vtx::IString>("class")->GetValue()));
+    }
+
+    void ReleaseValues() {
+        for (Vtx::IDatatype* value : values_) value->Release();
+        values_.clear();
+    }
+
+    std::vector<Vtx::IDatatype*> values_;  // one reference each
+    std::size_t next_ = 0;
+};
+
+class CSink : public Vtx::CBlockImplBase<Vtx::IBlock>, public IReceivedValues {
+public:
+    explicit CSink(const Vtx::OBJECT_CREATIONCTX* context) : CBlockImplBase(context) {
+        GetRunTimeContext()->SetInputActivation(true);
+        GetRunTimeContext()->GetInputActivationSettings()->SetPinActivation("input", true);
+    }
+
+    const std::vector<std::string>& Received() const override { return received_; }
+    std::vector<std::string> TakeNew() override {
+        std::vector<std::string> fresh;
+        fresh.swap(received_);
+        return fresh;
+    }
+
+protected:
+    void InitSignature() override {
+        AddInputPin(pin_description("input").set_name("input").set_description("The values to record")
+                        .set_type("kernel", "generic_datatype"));
+    }
+    void CheckSignature() override { GetSignature()->FindInputPin("input"); }
+
+    bool OnExecute() override {
+        Vtx::IDatatype* input = GetInputValue<Vtx::IDatatype>("input");
+        Vtx::ProducedText text(input);
+        received_.push_back(text ? text.get() : "");
+        return true;
+    }
+
+private:
+    std::vector<std::string> received_;
+};
+
+template <class T>
+CKernelCatalog::CreateFunction BlockMaker() {
+    return [](const Vtx::OBJECT_CREATIONCTX* context) -> Vtx::IObject* {
+        return Vtx::TranslateStdExceptions([&]() -> Vtx::IObject* {
+            return static_cast<Vtx::IPropertyObject*>(new T(context));
+        });
+    };
+}
+
+} // namespace
+
+IReceivedValues* ReceivedValuesOf(Vtx::IBlock* block) { return dynamic_cast<IReceivedValues*>(block); }
+
+void RegisterKernelBlocks(CKernelCatalog& catalog) {
+    catalog.AddClass(ObjectKind::Block, "sequence_source", BlockMaker<CSequenceSource>());
+    catalog.AddClass(ObjectKind::Block, "sink", BlockMaker<CSink>());
+}
+
+} // namespace vtxhost

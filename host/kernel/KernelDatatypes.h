@@ -1,0 +1,293 @@
+#pragma once
+// The datatypes of the "kernel" catalog and the labelled set's init information.
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "host/kernel/KernelDatatypeBase.h"
+#include "vtx/KernelDatatypes.h"
+
+namespace vtxhost {
+
+class CDoubleImpl : public CKernelDatatypeImpl<Vtx::IDouble> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    double GetValue() override { return value_; }
+    void SetValue(double value) override { value_ = value; }
+
+    // A source of this very class hands its value over directly.
+    void CopyFrom(Vtx::ISerialize* source) override {
+        if (auto* same = OfSameClass<CDoubleImpl>(source))
+            value_ = same->value_;
+        else
+            CKernelDatatypeImpl::CopyFrom(source);
+    }
+
+protected:
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    double value_ = 0.0;
+};
+
+class CIntImpl : public CKernelDatatypeImpl<Vtx::IInt> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    std::int32_t GetValue() override { return value_; }
+    void SetValue(std::int32_t value) override { value_ = value; }
+
+    // A source of this very class hands its value over directly.
+    void CopyFrom(Vtx::ISerialize* source) override {
+        if (auto* same = OfSameClass<CIntImpl>(source))
+            value_ = same->value_;
+        else
+            CKernelDatatypeImpl::CopyFrom(source);
+    }
+
+protected:
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    std::int32_t value_ = 0;
+};
+
+class CBoolImpl : public CKernelDatatypeImpl<Vtx::IBool> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    bool GetValue() override { return value_; }
+    void SetValue(bool value) override { value_ = value; }
+
+    // A source of this very class hands its value over directly.
+    void CopyFrom(Vtx::ISerialize* source) override {
+        if (auto* same = OfSameClass<CBoolImpl>(source))
+            value_ = same->value_;
+        else
+            CKernelDatatypeImpl::CopyFrom(source);
+    }
+
+protected:
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    bool value_ = false;
+};
+
+class CStringImpl : public CKernelDatatypeImpl<Vtx::IString> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    const char* GetValue() override { return value_.c_str(); }
+    void SetValue(const char* value) override { value_ = value ? value : ""; }
+
+protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
+    std::string WriteBinary() override { return value_; }
+    bool ReadBinary(const std::string& payload) override;
+    std::string WriteText() override { return value_; }
+    bool ReadText(const std::string& text) override;
+
+private:
+    std::string value_;
+};
+
+class CTriggerImpl : public CKernelDatatypeImpl<Vtx::ITrigger> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    void Fire() override { ++count_; }
+    std::int64_t GetFireCount() override { return count_; }
+
+protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    std::int64_t count_ = 0;
+};
+
+class CLabelledSetInitInfoImpl : public CKernelInitInfoImpl<Vtx::ILabelledSetInitInfo> {
+public:
+    using CKernelInitInfoImpl::CKernelInitInfoImpl;
+    void SetElementCatalogId(const char* catalogId) override { catalogId_ = catalogId ? catalogId : ""; }
+    const char* GetElementCatalogId() override { return catalogId_.c_str(); }
+    void SetElementClassId(const char* classId) override { classId_ = classId ? classId : ""; }
+    const char* GetElementClassId() override { return classId_.c_str(); }
+
+protected:
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    // JSON: {"catalog": "...", "class": "..."}
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    std::string catalogId_;
+    std::string classId_;
+};
+
+class CLabelledSetImpl : public CKernelDatatypeImpl<Vtx::ILabelledSet> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    ~CLabelledSetImpl() override;
+
+    // Types the set by the init information's element class; items of another class go.
+    void InitInstance(Vtx::IDatatypeInitInfo* initInfo) override;
+    // Forgets the typing and the items.
+    void DoneInstance() override;
+    Vtx::IDatatypeInitInfo* GetInitInfo() override;
+
+    void ClearItems() override;
+    void AddItem(Vtx::IDatatype* value, const char* label) override;
+    std::int32_t GetItemCount() override;
+    Vtx::IDatatype* GetItem(std::int32_t index) override;
+    const char* GetItemLabel(std::int32_t index) override;
+    const char* GetElementCatalogId() override { return catalogId_.c_str(); }
+    const char* GetElementClassId() override { return classId_.c_str(); }
+
+protected:
+    // A set of the same class and element typing is copied element by element: a new
+    // element per item, configured by this set's init information, taking the item's value
+    // (as loading the binary form does, without forming it).
+    bool CopySameClass(Vtx::ISerialize* source) override;
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    // JSON: {"element": ["catalog", "class"], "items": [{"label": "...", "value": "<text form>"}, ...]}
+    // Items of an untyped set name their class: {"catalog", "class", "label", "value"}.
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    // The time attributes of an element.
+    struct ElementTimes {
+        Vtx::DatatypeTime timestamp, timeA, timeB, timeC, timeD;
+        double factor;
+    };
+    struct Item {
+        std::string label;
+        Vtx::IDatatype* value;  // one reference
+        // The element's times as it was made: a reused element that takes a loaded value
+        // (which carries no times) gets them back, as a new one would have them.
+        ElementTimes created;
+    };
+    // A new element of the class, or a logic exception naming it.
+    Vtx::IDatatype* NewElement(const std::string& catalogId, const std::string& classId);
+    Item NewItem(std::string label, const std::string& catalogId, const std::string& classId);
+    // The slot just behind the items made ready for a new item of the class: its kept
+    // element when of that class, finalised for its new configuration, or a new element.
+    // The slot becomes an item when the caller counts it.
+    Item& NextSlot(Vtx::IObjectClass* objectClass, const std::string& catalogId, const std::string& classId);
+    // A kept element of the class taken out of the set (finalised), or a new one; reused
+    // tells which.
+    Item TakeElement(Vtx::IObjectClass* objectClass, const std::string& catalogId, const std::string& classId,
+                     bool& reused);
+    // Drops the kept element at the index (of another class, or broken): the last kept one
+    // takes its place.
+    void DropKept(std::size_t index);
+    // Checks that a value's class may join the set; remembers the last class accepted, so
+    // that the values of one class are checked by their class object alone.
+    void AcceptClass(Vtx::IDatatype* value, Vtx::IObjectClass* objectClass);
+    void ForgetAcceptedClass();
+    void CheckIndex(std::int32_t index);
+    // The given items become the set's (their references pass to it), the kept elements
+    // stay behind them; the previous items are released.
+    void Replace(std::vector<Item> items);
+    void ReleaseSpare();
+    // The text form written directly, as the JSON library writes it, when every text in it
+    // is plain ASCII; false otherwise.
+    bool WriteAsciiText(std::string& out);
+
+    std::string catalogId_;
+    std::string classId_;
+    Vtx::IDatatypeInitInfo* initInfo_ = nullptr;  // one reference, when typed
+    // The first count_ entries are the set's items; the entries behind them hold elements of
+    // cleared items that no one else held, kept (one reference each) in place, so that the
+    // items added next copy into them, label text included, instead of creating new ones.
+    std::vector<Item> items_;
+    std::size_t count_ = 0;
+    // The storage a same-class copy builds its items in, kept from copy to copy.
+    std::vector<Item> scratch_;
+    Vtx::IObjectClass* acceptedClass_ = nullptr;
+    std::string acceptedCatalogId_;
+    std::string acceptedClassId_;
+};
+
+class CGenericDatatypeImpl : public CKernelDatatypeImpl<Vtx::IGenericDatatype> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    ~CGenericDatatypeImpl() override;
+
+    Vtx::IDatatype* GetContent() override { return content_; }
+    void SetContent(Vtx::IDatatype* value) override;
+    // Another generic copies by its binary form; any other datatype becomes the content.
+    void CopyFrom(Vtx::ISerialize* source) override;
+
+protected:
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    // JSON: {} when empty, else {"catalog": "...", "class": "...", "value": "<text form>"}
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    Vtx::IDatatype* content_ = nullptr;  // one reference
+};
+
+class CScalarArithOpDoubleImpl : public CKernelDatatypeImpl<Vtx::IScalarArithOpDouble> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    void SetOperator(char op) override;
+    char GetOperator() override { return operator_; }
+    void SetOperand(double operand) override { operand_ = operand; }
+    double GetOperand() override { return operand_; }
+    double Apply(double value) override;
+
+protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    // The operator followed by the operand: "+0", "*2.5", "/-4".
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    char operator_ = '+';
+    double operand_ = 0.0;
+};
+
+class CStringPairImpl : public CKernelDatatypeImpl<Vtx::IStringPair> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    const char* GetFirst() override { return first_.c_str(); }
+    void SetFirst(const char* value) override { first_ = value ? value : ""; }
+    const char* GetSecond() override { return second_.c_str(); }
+    void SetSecond(const char* value) override { second_ = value ? value : ""; }
+
+protected:
+    bool CopySameClass(Vtx::ISerialize* source) override;
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    // JSON: ["first", "second"]
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    std::string first_;
+    std::string second_;
+};
+
+// Text forms of numbers shared with the domains and the patch files.
+std::string FormatDouble(double value);
+bool ParseDouble(const std::string& text, double& value);
+bool ParseInt32(const std::string& text, std::int32_t& value);
+
+} // namespace vtxhost

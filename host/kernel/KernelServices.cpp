@@ -1,0 +1,219 @@
+#include "host/kernel/KernelServices.h"
+
+#include "host/signature/BlockSignature.h"
+#include "host/kernel/KernelCatalog.h"
+#include "host/signature/Layouts.h"
+#include "host/run/RunTimeContext.h"
+#include "sdk/registration/BlockClassImpl.h"
+#include "sdk/object/Exceptions.h"
+#include "vtx/Datatype.h"
+
+namespace vtxhost {
+
+namespace {
+std::string_view View(const char* text) { return text ? std::string_view(text) : std::string_view(); }
+std::tuple<std::string_view, std::string_view> SettingKey(const char* section, const char* name) {
+    return {View(section), View(name)};
+}
+} // namespace
+
+CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
+    log_->AddRef();
+    int64Settings_[{"kernel", "abort_timeout"}] = 5000;
+    int64Settings_[{"kernel", "trace_level"}] = 0;
+    AddCatalog(std::make_shared<CKernelCatalog>());
+}
+
+CKernelServices::~CKernelServices() {
+    creations_.clear();
+    catalogs_.clear();
+    for (auto& entry : blockClasses_) entry.second->Release();
+    log_->Release();
+}
+
+std::int32_t CKernelServices::DestroyObject(Vtx::IObject* object) {
+    if (object) object->DeleteInstance();
+    return 0;
+}
+
+const CKernelServices::Creation* CKernelServices::Resolve(ObjectKind kind, std::string_view catalogId,
+                                                          std::string_view classId, Vtx::OBJECT_CREATIONCTX& context) {
+    const Creation* creation;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        const auto* entry = lastCreation_;
+        if (!entry || std::get<0>(entry->first) != static_cast<int>(kind) || std::get<2>(entry->first) != classId ||
+            std::get<1>(entry->first) != catalogId) {
+            auto found = creations_.find(std::make_tuple(static_cast<int>(kind), catalogId, classId));
+            if (found == creations_.end()) {
+                const std::string catalogText(catalogId), classText(classId);
+                CCatalog* catalog = FindCatalog(catalogText);
+                if (!catalog || !catalog->HasClass(kind, classText)) return nullptr;
+                found = creations_
+                            .emplace(CreationKey{static_cast<int>(kind), catalogText, classText},
+                                     Creation{catalog, ClassObject(kind, catalogText, classText), nullptr})
+                            .first;
+                found->second.classId = &std::get<2>(found->first);
+            }
+            entry = &*found;
+            lastCreation_ = entry;
+        }
+        creation = &entry->second;
+    }
+    context = Vtx::OBJECT_CREATIONCTX{};
+    context.objectId = nextObjectId_++;
+    context.languageId = languageId_;
+    context.objectClass = creation->objectClass;
+    context.kernelServices = this;
+    return creation;
+}
+
+Vtx::IObject* CKernelServices::CreateObject(ObjectKind kind, std::string_view catalogId, std::string_view classId) {
+    Vtx::OBJECT_CREATIONCTX context;
+    const Creation* creation = Resolve(kind, catalogId, classId, context);
+    return creation ? creation->catalog->Create(kind, *creation->classId, &context) : nullptr;
+}
+
+Vtx::IDatatype* CKernelServices::CreateDatatype(const char* catalogId, const char* classId) {
+    Vtx::OBJECT_CREATIONCTX context;
+    const Creation* creation = Resolve(ObjectKind::Datatype, View(catalogId), View(classId), context);
+    return creation ? creation->catalog->CreateDatatype(*creation->classId, &context) : nullptr;
+}
+
+Vtx::IDatatypeInitInfo* CKernelServices::CreateDatatypeInitInfo(const char* catalogId, const char* classId) {
+    return dynamic_cast<Vtx::IDatatypeInitInfo*>(
+        CreateObject(ObjectKind::DatatypeInitInfo, View(catalogId), View(classId)));
+}
+
+Vtx::IBlock* CKernelServices::CreateBlock(const std::string& catalogId, const std::string& classId) {
+    return dynamic_cast<Vtx::IBlock*>(CreateObject(ObjectKind::Block, catalogId, classId));
+}
+
+Vtx::IDatatypeDomain* CKernelServices::CreateDomain(const std::string& catalogId, const std::string& classId) {
+    return dynamic_cast<Vtx::IDatatypeDomain*>(CreateObject(ObjectKind::Domain, catalogId, classId));
+}
+
+Vtx::IDatatypeLayout* CKernelServices::CreateLayout(const std::string& catalogId, const std::string& classId) {
+    return dynamic_cast<Vtx::IDatatypeLayout*>(CreateObject(ObjectKind::Layout, catalogId, classId));
+}
+
+Vtx::IBlockSignature* CKernelServices::CreateBlockSignature(Vtx::IBlock* block) {
+    return new CBlockSignatureImpl(this, block);
+}
+
+Vtx::IBlockLayout* CKernelServices::CreateBlockLayout(Vtx::IBlock*) { return new CBlockLayoutImpl(this); }
+
+Vtx::IRunTimeContext* CKernelServices::CreateRunTimeContext(Vtx::IBlock*) { return new CRunTimeContext; }
+
+const char* CKernelServices::GetBlockInstanceName(Vtx::IBlock* block) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto found = blockNames_.find(block);
+    return found == blockNames_.end() ? "" : found->second.c_str();
+}
+
+void CKernelServices::SetBlockInstanceName(Vtx::IBlock* block, const std::string& name) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    blockNames_[block] = name;
+}
+
+void CKernelServices::ForgetBlock(Vtx::IBlock* block) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    blockNames_.erase(block);
+}
+
+bool CKernelServices::HasSetting(const char* section, const char* name) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto key = SettingKey(section, name);
+    return int64Settings_.count(key) || boolSettings_.count(key);
+}
+
+bool CKernelServices::GetBoolSetting(const char* section, const char* name) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto key = SettingKey(section, name);
+    if (auto found = boolSettings_.find(key); found != boolSettings_.end()) return found->second;
+    if (auto found = int64Settings_.find(key); found != int64Settings_.end()) return found->second != 0;
+    return false;
+}
+
+std::int64_t CKernelServices::GetInt64Setting(const char* section, const char* name) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const auto key = SettingKey(section, name);
+    if (auto found = int64Settings_.find(key); found != int64Settings_.end()) return found->second;
+    if (auto found = boolSettings_.find(key); found != boolSettings_.end()) return found->second ? 1 : 0;
+    return 0;
+}
+
+void CKernelServices::SetInt64Setting(const std::string& section, const std::string& name, std::int64_t value) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    boolSettings_.erase({section, name});
+    int64Settings_[{section, name}] = value;
+}
+
+void CKernelServices::SetBoolSetting(const std::string& section, const std::string& name, bool value) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    int64Settings_.erase({section, name});
+    boolSettings_[{section, name}] = value;
+}
+
+void CKernelServices::AddCatalog(std::shared_ptr<CCatalog> catalog) {
+    if (!catalog) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kCatalogFactoryInvalidCatalog);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const std::string id = catalog->GetCatalogId();
+    if (catalogs_.count(id)) throw Vtx::CLogicExceptionImpl("The catalog \"%s\" is already loaded.\n", id.c_str());
+    catalogs_[id] = std::move(catalog);
+}
+
+void CKernelServices::RemoveCatalog(const std::string& catalogId) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    for (auto it = creations_.begin(); it != creations_.end();)
+        it = std::get<1>(it->first) == catalogId ? creations_.erase(it) : std::next(it);
+    catalogs_.erase(catalogId);
+}
+
+CCatalog* CKernelServices::FindCatalog(const std::string& catalogId) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto found = catalogs_.find(catalogId);
+    return found == catalogs_.end() ? nullptr : found->second.get();
+}
+
+std::vector<std::string> CKernelServices::CatalogIds() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    std::vector<std::string> ids;
+    for (const auto& entry : catalogs_) ids.push_back(entry.first);
+    return ids;
+}
+
+Vtx::IObjectClass* CKernelServices::ClassObject(ObjectKind kind, const std::string& catalogId,
+                                                const std::string& classId) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto& catalogClass = catalogClasses_[catalogId];
+    if (!catalogClass) catalogClass = std::make_unique<CHostObjectClass>(catalogId, nullptr);
+    if (kind == ObjectKind::Datatype) {
+        auto& datatypeClass = datatypeClasses_[{catalogId, classId}];
+        if (!datatypeClass) datatypeClass = std::make_unique<CHostDatatypeClass>(classId, catalogClass.get());
+        return datatypeClass.get();
+    }
+    if (kind == ObjectKind::Block) {
+        auto& blockClass = blockClasses_[{catalogId, classId}];
+        if (!blockClass) {
+            blockClass = new Vtx::CBlockClassImpl(classId, catalogClass.get());
+            blockClass->AddRef();
+        }
+        return blockClass;
+    }
+    auto& objectClass = objectClasses_[{static_cast<int>(kind), catalogId, classId}];
+    if (!objectClass) objectClass = std::make_unique<CHostObjectClass>(classId, catalogClass.get());
+    return objectClass.get();
+}
+
+Vtx::OBJECT_CREATIONCTX CKernelServices::MakeCreationContext(ObjectKind kind, const std::string& catalogId,
+                                                             const std::string& classId) {
+    Vtx::OBJECT_CREATIONCTX context{};
+    context.objectId = nextObjectId_++;
+    context.languageId = languageId_;
+    context.objectClass = ClassObject(kind, catalogId, classId);
+    context.kernelServices = this;
+    return context;
+}
+
+} // namespace vtxhost
