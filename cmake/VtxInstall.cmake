@@ -1,6 +1,6 @@
 # What `cmake --install` puts under the prefix, and the Debian package made from the same:
 #   include/vtx/               the interfaces shared by hosts and modules
-#   include/vtx-sdk/           the SDK headers a catalog includes (sdk/, module/, platform/)
+#   include/vtx-sdk/           the SDK headers a catalog includes (sdk/, module/, state/, platform/)
 #   include/vtx-host/host/     the reference host library's headers
 #   lib/libvtx_sdk.a, lib/libvtx_host.a
 #   lib/vtx/modules/           libBrennick2010.so, libSdkExample.so (vtxhost's default search)
@@ -18,7 +18,7 @@ set(VTX_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/vtx)
 set(VTX_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/Vtx)
 
 install(DIRECTORY include/vtx DESTINATION ${CMAKE_INSTALL_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
-install(DIRECTORY sdk module platform DESTINATION ${VTX_INSTALL_SDK_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
+install(DIRECTORY sdk module platform state DESTINATION ${VTX_INSTALL_SDK_INCLUDEDIR} FILES_MATCHING PATTERN "*.h")
 install(FILES module/Exports.cpp module/exports.map DESTINATION ${VTX_INSTALL_DATADIR})
 
 target_include_directories(vtx_sdk PUBLIC

@@ -1,14 +1,9 @@
 #pragma once
-// Module-wide state: handle, identifier, the thread-specific value holder and the
-// shut-down sequence.
-#include <string>
-
-#include "vtx/ThreadSpecificValue.h"
+// The module's life: what the library entry routine does at attach and at detach (and the
+// C runtime at exit, when no detach came) to the module-wide state below the SDK.
+#include "state/ModuleState.h"
 
 namespace Vtx {
-
-// The SDK version this module is built on.
-inline constexpr const char* kSdkVersion = "5.1.0";
 
 // Records the handle and identifier at process attach and installs the module's own
 // thread-specific value object when none is installed. False, changing nothing else,
@@ -18,20 +13,5 @@ bool RegisterModule(void* moduleHandle, const char* identifier);
 // thread-specific value holder. Also on the C runtime's exit list, where it runs only if it
 // has not run yet.
 void ShutdownModule();
-bool IsModuleShutDown();
-
-void* GetModuleHandle();
-// The identifier copied at attach; the pointer stays valid until unload.
-const char* GetModuleIdentifier();
-
-// The holder: the object computed texts go through, or null.
-IThreadSpecificValue* GetThreadSpecificValue();
-// Adds a reference to the new object, swaps it in, releases the old one.
-void SetThreadSpecificValue(IThreadSpecificValue* value);
-
-// Copies the text into the calling thread's text and returns it; valid until the same
-// thread's next text result. The empty text when no holder is installed.
-const char* ThreadTextResult(const char* text);
-inline const char* ThreadTextResult(const std::string& text) { return ThreadTextResult(text.c_str()); }
 
 } // namespace Vtx

@@ -13,17 +13,9 @@ namespace {
 
 constexpr std::uint16_t kEnglish = 0x0409;
 
-// Constant-initialised, so that plain records constructed during static initialisation
-// may already create signatures.
-std::vector<CDllSignatureImpl*>* signatures = nullptr;
 bool built = false;
 // Set when the one build threw: what it left is half a catalog, which no request gets.
 bool buildFailed = false;
-
-std::vector<CDllSignatureImpl*>& Signatures() {
-    if (!signatures) signatures = new std::vector<CDllSignatureImpl*>;
-    return *signatures;
-}
 
 // One record of the kind for each registrant of the list, added to the collection.
 template <class Record, class Collection>
@@ -52,23 +44,24 @@ void DescribeCatalog(CDllSignatureImpl& signature, const catalog_class_registran
     HandOverProperties(catalog, signature);
 }
 
+// Every signature of the list was made by NewModuleSignature below.
+CDllSignatureImpl* Own(IDllSignature* signature) { return static_cast<CDllSignatureImpl*>(signature); }
+
 } // namespace
 
-std::int32_t GetSignatureCount() { return signatures ? static_cast<std::int32_t>(signatures->size()) : 0; }
-
-std::uint16_t GetSignatureLanguageId(std::int32_t index) {
-    if (index < 0 || index >= GetSignatureCount()) return 0;
-    return (*signatures)[static_cast<std::size_t>(index)]->GetLanguageId();
+IDllSignature* NewModuleSignature(std::uint16_t languageId) {
+    auto* signature = new CDllSignatureImpl;
+    signature->SetLanguageId(languageId);
+    return signature;
 }
 
-CDllSignatureImpl* FindSignature(std::uint16_t languageId) {
-    if (!signatures) return nullptr;
-    for (CDllSignatureImpl* signature : *signatures)
-        if (signature->GetLanguageId() == languageId) return signature;
-    return nullptr;
-}
+std::int32_t GetSignatureCount() { return ModuleSignatures::Count(); }
 
-CDllSignatureImpl* FirstSignature() { return GetSignatureCount() > 0 ? signatures->front() : nullptr; }
+std::uint16_t GetSignatureLanguageId(std::int32_t index) { return ModuleSignatures::LanguageIdAt(index); }
+
+CDllSignatureImpl* FindSignature(std::uint16_t languageId) { return Own(ModuleSignatures::Find(languageId)); }
+
+CDllSignatureImpl* FirstSignature() { return Own(ModuleSignatures::First()); }
 
 CDllSignatureImpl* ChooseSignature(std::uint16_t languageId) {
     if (buildFailed) return nullptr;
@@ -79,16 +72,7 @@ CDllSignatureImpl* ChooseSignature(std::uint16_t languageId) {
 }
 
 CDllSignatureImpl* GetOrCreateSignature(std::uint16_t languageId) {
-    if (CDllSignatureImpl* signature = FindSignature(languageId)) return signature;
-    auto* signature = new CDllSignatureImpl;
-    signature->SetLanguageId(languageId);
-    try {
-        Signatures().push_back(signature);
-    } catch (...) {
-        delete signature;
-        throw;
-    }
-    return signature;
+    return Own(ModuleSignatures::FindOrCreate(languageId));
 }
 
 void BuildSignatures(std::uint16_t languageId) {
@@ -120,13 +104,7 @@ void BuildSignatures(std::uint16_t languageId) {
 }
 
 void DeleteSignatures() {
-    if (signatures) {
-        std::vector<CDllSignatureImpl*> doomed;
-        doomed.swap(*signatures);
-        delete signatures;
-        signatures = nullptr;
-        for (CDllSignatureImpl* signature : doomed) delete signature;
-    }
+    for (IDllSignature* signature : ModuleSignatures::TakeAll()) delete Own(signature);
     CDllSignatureImpl::ForgetCatalogId();
 }
 

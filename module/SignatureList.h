@@ -1,9 +1,11 @@
 #pragma once
 // The module's signatures, one per language, built once on the first signature request
-// from the registration lists.
+// from the registration lists. The list itself is module-wide state below the SDK
+// (state/SignatureList.h); here it is seen with the module's own signature class.
 #include <cstdint>
 
 #include "module/DllSignature.h"
+#include "state/SignatureList.h"
 
 namespace Vtx {
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Fails when a layer includes one above it. From the bottom up: platform/, then sdk/, then
-# module/ (the exports, the module signature and the factory), then the catalogs; the host's
+# Fails when a layer includes one above it. From the bottom up: platform/ (the Windows
+# stand-ins), state/ (module-wide state), sdk/, module/ (the exports, the module signature
+# and the factory), then the catalogs; the host's
 # own layers run, signature, kernel, modules, patch, check; then tools/. A layer may include
 # itself and any layer below it, and every layer may include include/vtx.
 set -euo pipefail
@@ -11,9 +12,10 @@ rank() {
   case $1 in
     include/*) echo 0 ;;
     platform/*) echo 1 ;;
-    sdk/*) echo 2 ;;
-    module/*) echo 3 ;;
-    catalog/*) echo 4 ;;
+    state/*) echo 2 ;;
+    sdk/*) echo 3 ;;
+    module/*) echo 4 ;;
+    catalog/*) echo 5 ;;
     host/run/*) echo 10 ;;
     host/signature/*) echo 11 ;;
     host/kernel/*) echo 12 ;;
@@ -39,13 +41,13 @@ while IFS= read -r file; do
     to=$(rank "$target")
     [ -n "$to" ] || continue
     # The host builds on the SDK as any catalog does, but the module's catalog is not its.
-    if [ "$to" -gt "$from" ] || { [ "$from" -ge 10 ] && [ "$to" = 4 ]; }; then
+    if [ "$to" -gt "$from" ] || { [ "$from" -ge 10 ] && [ "$to" = 5 ]; }; then
       echo "$file:$line: includes \"$target\", which is above its layer"
       status=1
     fi
   done < <(grep -n -o -E '^[[:space:]]*#[[:space:]]*include[[:space:]]+"[^"]+"' "$file" \
              | sed -E 's/^([0-9]+):.*"([^"]+)"/\1:\2/')
-done < <(git ls-files 'include/*' 'platform/*' 'sdk/*' 'module/*' 'catalog/*' 'host/*' 'tools/*' \
+done < <(git ls-files 'include/*' 'platform/*' 'state/*' 'sdk/*' 'module/*' 'catalog/*' 'host/*' 'tools/*' \
            | grep -E '\.(h|hpp|cpp)$')
 [ "$status" = 0 ] && echo "check-layers: no layer includes one above it"
 exit "$status"

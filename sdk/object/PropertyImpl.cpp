@@ -2,7 +2,7 @@
 
 #include <boost/lexical_cast.hpp>
 
-#include "module/ModuleState.h"
+#include "state/ModuleState.h"
 #include "sdk/object/Exceptions.h"
 #include "sdk/object/PropertyNumberText.h"
 

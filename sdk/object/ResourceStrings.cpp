@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
-#include "module/ModuleState.h"
+#include "state/ModuleState.h"
 #include "platform/Resources.h"
-#include "sdk/registration/ModuleLanguage.h"
+#include "state/ModuleLanguage.h"
 
 namespace ulx {
 

@@ -1,6 +1,6 @@
 #include "sdk/registration/PlainClassInfo.h"
 
-#include "module/SignatureList.h"
+#include "state/SignatureList.h"
 
 namespace Vtx {
 
@@ -11,8 +11,8 @@ constexpr std::uint16_t kEnglish = 1033;
 // Lists the record in the collection the getter names, in the signature of the language,
 // and keeps the record alive past the collection's release.
 template <class Record, class Collection>
-void ListInSignature(Record* record, std::uint16_t languageId, Collection* (CDllSignatureImpl::*collectionOf)()) {
-    (GetOrCreateSignature(languageId)->*collectionOf)()->Add(record);
+void ListInSignature(Record* record, std::uint16_t languageId, Collection* (IDllSignature::*collectionOf)()) {
+    (ModuleSignatures::FindOrCreate(languageId)->*collectionOf)()->Add(record);
     record->AddRef();
 }
 
@@ -22,7 +22,7 @@ CBlockClassInfoImpl::CBlockClassInfoImpl(std::string classId, ObjectClassTexts t
                                          ObjectCreateFunction create, std::string libraryPath)
     : CLibraryObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create,
                                   std::move(libraryPath)) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetBlockClasses);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetBlockClasses);
 }
 
 CSubpatchClassInfoImpl::CSubpatchClassInfoImpl(std::string classId, ObjectClassTexts texts,
@@ -30,7 +30,7 @@ CSubpatchClassInfoImpl::CSubpatchClassInfoImpl(std::string classId, ObjectClassT
                                                std::string libraryPath)
     : CLibraryObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create,
                                   std::move(libraryPath)) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetSubpatchClasses);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetSubpatchClasses);
 }
 
 CDatatypeClassInfoImpl::CDatatypeClassInfoImpl(std::string classId, ObjectClassTexts texts,
@@ -39,7 +39,7 @@ CDatatypeClassInfoImpl::CDatatypeClassInfoImpl(std::string classId, ObjectClassT
     : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create),
       createInitInfo_(createInitInfo), textPairs_(new CObjectClassReferenceCollectionImpl) {
     textPairs_->AddRef();
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeClasses);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetDatatypeClasses);
 }
 
 CDatatypeClassInfoImpl::~CDatatypeClassInfoImpl() { textPairs_->Release(); }
@@ -47,20 +47,20 @@ CDatatypeClassInfoImpl::~CDatatypeClassInfoImpl() { textPairs_->Release(); }
 CDatatypeDomainClassInfoImpl::CDatatypeDomainClassInfoImpl(std::string classId, ObjectClassTexts texts,
                                                            ObjectClassCredits credits, ObjectCreateFunction create)
     : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeDomainClasses);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetDatatypeDomainClasses);
 }
 
 CDatatypeLayoutClassInfoImpl::CDatatypeLayoutClassInfoImpl(std::string classId, ObjectClassTexts texts,
                                                            ObjectClassCredits credits, ObjectCreateFunction create)
     : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeLayoutClasses);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetDatatypeLayoutClasses);
 }
 
 CDatatypeInterfaceClassInfoImpl::CDatatypeInterfaceClassInfoImpl(std::string classId, ObjectClassTexts texts,
                                                                  ObjectClassCredits credits,
                                                                  ObjectCreateFunction create)
     : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeInterfaceClasses);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetDatatypeInterfaceClasses);
 }
 
 CDatatypeConverterClassInfoImpl::CDatatypeConverterClassInfoImpl(std::string classId, ObjectClassTexts texts,
@@ -69,44 +69,44 @@ CDatatypeConverterClassInfoImpl::CDatatypeConverterClassInfoImpl(std::string cla
                                                                  ConverterTexts converter)
     : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create),
       converter_(std::move(converter)) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDatatypeConverterClasses);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetDatatypeConverterClasses);
 }
 
 CDeviceClassInfoImpl::CDeviceClassInfoImpl(std::string classId, ObjectClassTexts texts, ObjectClassCredits credits,
                                            ObjectCreateFunction create)
     : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetDeviceClasses);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetDeviceClasses);
 }
 
 CDeviceEnumeratorInfoImpl::CDeviceEnumeratorInfoImpl(std::string classId, ObjectCreateFunction create, bool flag)
     : CEnumeratorInfoImpl(std::move(classId), create, flag) {
-    ListInSignature(this, kEnglish, &CDllSignatureImpl::GetDeviceEnumerators);
+    ListInSignature(this, kEnglish, &IDllSignature::GetDeviceEnumerators);
 }
 
 CClockClassInfoImpl::CClockClassInfoImpl(std::string classId, ObjectClassTexts texts, ObjectClassCredits credits,
                                          ObjectCreateFunction create)
     : CSignedObjectClassInfoImpl(std::move(classId), std::move(texts), std::move(credits), create) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetClockClasses);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetClockClasses);
 }
 
 CCompanyClassInfoImpl::CCompanyClassInfoImpl(std::string classId, ObjectClassTexts texts)
     : CObjectClassInfoImpl(std::move(classId), std::move(texts)) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetCompanies);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetCompanies);
 }
 
 CAuthorClassInfoImpl::CAuthorClassInfoImpl(std::string classId, ObjectClassTexts texts)
     : CObjectClassInfoImpl(std::move(classId), std::move(texts)) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetAuthors);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetAuthors);
 }
 
 CLicenceClassInfoImpl::CLicenceClassInfoImpl(std::string classId, ObjectClassTexts texts)
     : CObjectClassInfoImpl(std::move(classId), std::move(texts)) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetLicences);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetLicences);
 }
 
 CCategoryClassInfoImpl::CCategoryClassInfoImpl(std::string classId, ObjectClassTexts texts)
     : CObjectClassInfoImpl(std::move(classId), std::move(texts)) {
-    ListInSignature(this, GetLanguageId(), &CDllSignatureImpl::GetCategories);
+    ListInSignature(this, GetLanguageId(), &IDllSignature::GetCategories);
 }
 
 } // namespace Vtx

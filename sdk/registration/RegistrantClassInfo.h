@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "module/ModuleState.h"
+#include "state/ModuleState.h"
 #include "sdk/object/Exceptions.h"
 #include "sdk/object/ObjectClassReferenceCollectionImpl.h"
 #include "sdk/object/ReferenceCounting.h"

@@ -1,4 +1,4 @@
-#include "sdk/registration/ModuleLanguage.h"
+#include "state/ModuleLanguage.h"
 
 #include <stdexcept>
 
