@@ -12,6 +12,7 @@
 #include "host/check/HeldReference.h"
 #include "host/kernel/KernelDatatypeBase.h"
 #include "host/run/RunTimeContext.h"
+#include "host/patch/BlockProbe.h"
 #include "host/patch/StoredSignature.h"
 #include "vtx/Datatype.h"
 #include "vtx/Domain.h"
@@ -251,6 +252,32 @@ std::string RunLifecycle(CCountingKernelServices& kernel, CheckedBlock& block, i
     return "Init, Start, " + std::to_string(executions) + " Executes with fresh input values, Stop, Done";
 }
 
+// A second block of the class, made as a patch makes it, must declare what the first one
+// did, in the same order: a patch saved with one block is reloaded with another.
+std::string RequireSameDeclarations(CCountingKernelServices& kernel, CheckedBlock& block, const std::string& catalogId,
+                                    const std::string& classId) {
+    const BlockDeclarations declared = ProbeBlockClass(kernel, catalogId, classId, ProbeDepth::WithGrowth);
+    Require(declared.Made(), "a second block cannot be made in a patch: " + declared.error);
+    CBlockSignatureImpl* signature = block.Signature();
+    auto same = [](const auto& declaredPins, const auto& pins, const std::string& kind) {
+        Require(declaredPins.size() == pins.Size(), "a second block declares " + std::to_string(declaredPins.size()) +
+                                                        " " + kind + " instead of " + std::to_string(pins.Size()));
+        for (std::size_t i = 0; i < declaredPins.size(); ++i)
+            Require(declaredPins[i].id == pins.At(i)->Id(), "a second block declares " + kind + " " +
+                                                                Quoted(declaredPins[i].id) + " where the first has " +
+                                                                Quoted(pins.At(i)->Id()));
+    };
+    same(declared.parameters, signature->Parameters(), "parameters");
+    same(declared.inputs, signature->Inputs(), "inputs");
+    same(declared.outputs, signature->Outputs(), "outputs");
+    std::string text = "the same " + std::to_string(declared.parameters.size()) + " parameters, " +
+                       std::to_string(declared.inputs.size()) + " inputs and " +
+                       std::to_string(declared.outputs.size()) + " outputs";
+    for (const DeclaredGrowth& grown : declared.growth)
+        text += "; more at " + grown.parameter + "=" + std::to_string(grown.value);
+    return text;
+}
+
 } // namespace
 
 void CheckBlockClass(CCountingKernelServices& kernel, const std::string& catalogId, const std::string& classId,
@@ -268,6 +295,8 @@ void CheckBlockClass(CCountingKernelServices& kernel, const std::string& catalog
                    std::to_string(signature->Parameters().Size()) + " parameters";
         }))
         return;
+    report.Run(name + ": declared alike by a second block",
+               [&] { return RequireSameDeclarations(kernel, *block, catalogId, classId); });
     report.Run(name + ": stored signature reloads", [&] {
         return RequireStoredSignatureReloads(kernel, *block, catalogId, classId);
     });

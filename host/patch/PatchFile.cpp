@@ -10,6 +10,7 @@
 #include <map>
 #include <utility>
 
+#include "host/patch/BlockProbe.h"
 #include "host/patch/JsonDocument.h"
 #include "host/kernel/KernelServices.h"
 #include "host/patch/ParameterValues.h"
@@ -197,14 +198,8 @@ private:
         const auto key = std::make_pair(catalogId, classId);
         auto found = ownBounds_.find(key);
         if (found != ownBounds_.end()) return found->second;
-        DeclaredBounds bounds;
-        try {
-            CPatch probe(kernel_, "probe");
-            bounds = BoundsOf(probe.AddBlock("probe", catalogId, classId)->GetSignature());
-        } catch (const PatchError&) {
-            // A class that cannot build its own signature has no bounds to hold a stored one to.
-        }
-        return ownBounds_.emplace(key, std::move(bounds)).first->second;
+        // A class that cannot build its own signature has no bounds to hold a stored one to.
+        return ownBounds_.emplace(key, BoundsOf(ProbeBlockClass(kernel_, catalogId, classId))).first->second;
     }
 
     static bool SplitPin(const std::string& text, std::string& block, std::string& pin) {

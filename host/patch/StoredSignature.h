@@ -53,11 +53,14 @@ struct DomainBounds {
     std::string Text() const;  // "[1 inclusive, none]"
 };
 
+// The bounds of an int or double domain, and whether they are integers; false for a
+// domain of another kind (or none).
+bool DomainBoundsOf(Vtx::IDatatypeDomain* domain, DomainBounds& bounds, bool& integer);
+
 // The bounds of the parameters with a bounded domain, by parameter id: taken from a
-// signature the block class built itself, they are what a stored signature of the class
-// may narrow but not widen.
+// signature the block class built itself (BlockProbe.h), they are what a stored signature
+// of the class may narrow but not widen.
 using DeclaredBounds = std::unordered_map<std::string, DomainBounds>;
-DeclaredBounds BoundsOf(Vtx::IBlockSignature* signature);
 
 // Reports a problem at a JSON pointer below the stored form ("/parameters/2/value").
 using StoredSignatureFailure = std::function<void(const std::string& pointer, const std::string& problem)>;

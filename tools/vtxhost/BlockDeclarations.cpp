@@ -1,15 +1,7 @@
 #include "tools/vtxhost/BlockDeclarations.h"
 
-#include <set>
-#include <vector>
-
-#include "host/kernel/KernelServices.h"
-#include "host/patch/Patch.h"
-#include "vtx/BlockSignature.h"
-#include "vtx/Datatype.h"
+#include "host/patch/BlockProbe.h"
 #include "vtx/Domain.h"
-#include "vtx/Exception.h"
-#include "vtx/Pin.h"
 
 namespace vtxhost {
 
@@ -17,135 +9,31 @@ namespace {
 
 using Json = DeclarationsJson;
 
-std::string Text(const char* text) { return text ? text : ""; }
-
-// The value's text form; null when it has none or cannot write it.
-Json ValueText(Vtx::IDatatype* value) {
-    if (!value) return nullptr;
-    try {
-        char* text = value->SerializeString();
-        if (!text) return nullptr;
-        std::string copy = text;
-        value->FreeString(text);
-        return copy;
-    } catch (Vtx::IException&) {
-        return nullptr;
-    }
-}
 
 // {"value": bound, "inclusive": whether the bound itself is admitted}; null for no bound.
-Json Bound(Json value, std::int32_t kind) {
+Json Bound(double value, std::int32_t kind, bool integer) {
     if (kind != Vtx::kBoundInclusive && kind != Vtx::kBoundExclusive) return nullptr;
-    return Json{{"value", std::move(value)}, {"inclusive", kind == Vtx::kBoundInclusive}};
+    return Json{{"value", integer ? Json(static_cast<std::int64_t>(value)) : Json(value)},
+                {"inclusive", kind == Vtx::kBoundInclusive}};
 }
 
-Json DomainOf(Vtx::IParameterPinSignature* parameter) {
-    const std::string classId = Text(parameter->GetDomainClassId());
-    if (classId.empty()) return nullptr;
+Json DomainOf(const DeclaredParameter& parameter) {
+    if (parameter.domainClassId.empty()) return nullptr;
     Json domain = Json::object();
-    domain["class"] = DatatypeName(Text(parameter->GetDomainCatalogId()), classId);
-    Vtx::IDatatypeDomain* object = parameter->GetDomain();
-    if (auto* ints = dynamic_cast<Vtx::IIntDomain*>(object)) {
-        domain["minimum"] = Bound(ints->GetMinimum(), ints->GetMinimumKind());
-        domain["maximum"] = Bound(ints->GetMaximum(), ints->GetMaximumKind());
-    } else if (auto* doubles = dynamic_cast<Vtx::IDoubleDomain*>(object)) {
-        domain["minimum"] = Bound(doubles->GetMinimum(), doubles->GetMinimumKind());
-        domain["maximum"] = Bound(doubles->GetMaximum(), doubles->GetMaximumKind());
+    domain["class"] = DatatypeName(parameter.domainCatalogId, parameter.domainClassId);
+    if (const auto& bounds = parameter.bounds) {
+        domain["minimum"] = Bound(bounds->minimum, bounds->minimumKind, parameter.integerBounds);
+        domain["maximum"] = Bound(bounds->maximum, bounds->maximumKind, parameter.integerBounds);
     }
     return domain;
 }
 
 template <class Pin>
-Json PinHead(Pin* pin) {
-    return Json{{"id", Text(pin->GetId())},
-                {"name", Text(pin->GetName())},
-                {"description", Text(pin->GetDescription())},
-                {"datatype", DatatypeName(Text(pin->GetTypeCatalogId()), Text(pin->GetTypeClassId()))}};
-}
-
-Json Parameters(Vtx::IBlockSignature* signature) {
-    Json list = Json::array();
-    auto* parameters = signature->GetParameters();
-    for (std::int32_t i = 0; i < parameters->GetCount(); ++i) {
-        Vtx::IParameterPinSignature* parameter = parameters->GetAt(i);
-        Json entry = PinHead(parameter);
-        entry["default"] = ValueText(parameter->GetValue());
-        entry["domain"] = DomainOf(parameter);
-        entry["changeableWhileRunning"] = parameter->GetChangeableAtRunTime();
-        entry["changeableWhileStopped"] = parameter->GetChangeableAtDesignTime();
-        entry["persistent"] = parameter->GetPersistent();
-        list.push_back(entry);
-    }
-    return list;
-}
-
-Json Inputs(Vtx::IBlockSignature* signature) {
-    Json list = Json::array();
-    auto* inputs = signature->GetInputPins();
-    for (std::int32_t i = 0; i < inputs->GetCount(); ++i) {
-        Vtx::IInputPin* input = inputs->GetAt(i);
-        Json entry = PinHead(input);
-        Json interfaces = Json::array();
-        if (Vtx::IClassIdentityList* required = input->GetRequiredInterfaces())
-            for (std::int32_t k = 0; k < required->GetCount(); ++k)
-                interfaces.push_back(DatatypeName(Text(required->GetCatalogId(k)), Text(required->GetClassId(k))));
-        entry["requiredInterfaces"] = interfaces;
-        list.push_back(entry);
-    }
-    return list;
-}
-
-Json Outputs(Vtx::IBlockSignature* signature) {
-    Json list = Json::array();
-    auto* outputs = signature->GetOutputPins();
-    for (std::int32_t i = 0; i < outputs->GetCount(); ++i) {
-        Vtx::IOutputPin* output = outputs->GetAt(i);
-        Json entry = PinHead(output);
-        const std::string source = Text(output->GetTypeSourcePinId());
-        entry["followsInput"] = source.empty() ? Json(nullptr) : Json(source);
-        list.push_back(entry);
-    }
-    return list;
-}
-
-// The ids of the parameters, inputs and outputs, in that order and as declared.
-std::vector<std::string> PinIds(Vtx::IBlockSignature* signature) {
-    std::vector<std::string> ids;
-    for (std::int32_t i = 0; i < signature->GetParameters()->GetCount(); ++i)
-        ids.push_back(Text(signature->GetParameters()->GetAt(i)->GetId()));
-    for (std::int32_t i = 0; i < signature->GetInputPins()->GetCount(); ++i)
-        ids.push_back(Text(signature->GetInputPins()->GetAt(i)->GetId()));
-    for (std::int32_t i = 0; i < signature->GetOutputPins()->GetCount(); ++i)
-        ids.push_back(Text(signature->GetOutputPins()->GetAt(i)->GetId()));
-    return ids;
-}
-
-// For every integer parameter: a second new block takes the default plus one; when its
-// signature then holds more pins or parameters, the parameter is one that adds more.
-Json Growth(CKernelServices& kernel, const std::string& catalogId, const std::string& classId, const Json& parameters,
-            const std::set<std::string>& declared) {
-    Json growth = Json::array();
-    for (const Json& parameter : parameters) {
-        if (parameter["datatype"] != "kernel/int" || !parameter["default"].is_string()) continue;
-        long long next = 0;
-        try {
-            next = std::stoll(parameter["default"].get<std::string>()) + 1;
-        } catch (const std::exception&) {
-            continue;
-        }
-        CPatch patch(kernel, "inspect");
-        try {
-            patch.AddBlock(classId, catalogId, classId);
-            patch.SetParameter(classId, parameter["id"].get<std::string>(), std::to_string(next));
-        } catch (const PatchError&) {
-            continue;  // a value the block refuses tells nothing
-        }
-        Json added = Json::array();
-        for (const std::string& id : PinIds(patch.FindBlock(classId)->GetSignature()))
-            if (!declared.count(id)) added.push_back(id);
-        if (!added.empty()) growth.push_back(Json{{"parameter", parameter["id"]}, {"value", next}, {"adds", added}});
-    }
-    return growth;
+Json PinHead(const Pin& pin) {
+    return Json{{"id", pin.id},
+                {"name", pin.name},
+                {"description", pin.description},
+                {"datatype", DatatypeName(pin.typeCatalogId, pin.typeClassId)}};
 }
 
 std::string BoundText(const Json& domain) {
@@ -184,21 +72,36 @@ std::string DatatypeName(const std::string& catalogId, const std::string& classI
 }
 
 DeclarationsJson DescribeBlockClass(CKernelServices& kernel, const std::string& catalogId, const std::string& classId) {
-    CPatch patch(kernel, "inspect");
-    Vtx::IBlock* block = nullptr;
-    try {
-        block = patch.AddBlock(classId, catalogId, classId);
-    } catch (const PatchError& e) {
-        return Json{{"error", e.what()}};
-    }
-    Vtx::IBlockSignature* signature = block->GetSignature();
+    const BlockDeclarations declared = ProbeBlockClass(kernel, catalogId, classId, ProbeDepth::WithGrowth);
+    if (!declared.Made()) return Json{{"error", declared.error}};
     Json declarations = Json::object();
-    declarations["parameters"] = Parameters(signature);
-    declarations["inputs"] = Inputs(signature);
-    declarations["outputs"] = Outputs(signature);
-    const std::vector<std::string> ids = PinIds(signature);
-    declarations["growth"] =
-        Growth(kernel, catalogId, classId, declarations["parameters"], std::set<std::string>(ids.begin(), ids.end()));
+    Json& parameters = declarations["parameters"] = Json::array();
+    for (const DeclaredParameter& parameter : declared.parameters) {
+        Json entry = PinHead(parameter);
+        entry["default"] = parameter.defaultText ? Json(*parameter.defaultText) : Json(nullptr);
+        entry["domain"] = DomainOf(parameter);
+        entry["changeableWhileRunning"] = parameter.changeableWhileRunning;
+        entry["changeableWhileStopped"] = parameter.changeableWhileStopped;
+        entry["persistent"] = parameter.persistent;
+        parameters.push_back(std::move(entry));
+    }
+    Json& inputs = declarations["inputs"] = Json::array();
+    for (const DeclaredInput& input : declared.inputs) {
+        Json entry = PinHead(input);
+        Json interfaces = Json::array();
+        for (const auto& [catalog, klass] : input.requiredInterfaces) interfaces.push_back(DatatypeName(catalog, klass));
+        entry["requiredInterfaces"] = interfaces;
+        inputs.push_back(std::move(entry));
+    }
+    Json& outputs = declarations["outputs"] = Json::array();
+    for (const DeclaredOutput& output : declared.outputs) {
+        Json entry = PinHead(output);
+        entry["followsInput"] = output.followsInput.empty() ? Json(nullptr) : Json(output.followsInput);
+        outputs.push_back(std::move(entry));
+    }
+    Json& growth = declarations["growth"] = Json::array();
+    for (const DeclaredGrowth& grown : declared.growth)
+        growth.push_back(Json{{"parameter", grown.parameter}, {"value", grown.value}, {"adds", grown.adds}});
     return declarations;
 }
 
