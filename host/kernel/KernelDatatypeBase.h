@@ -131,6 +131,35 @@ T* OfSameClass(Vtx::ISerialize* source) {
     return source && &typeid(*source) == &typeid(T) ? static_cast<T*>(source) : nullptr;
 }
 
+// A kernel datatype whose whole value is one member of type T: a source of exactly its own
+// class (Derived) hands the value over directly, any other goes through its binary form.
+template <class I, class T, class Derived>
+class CKernelValueImpl : public CKernelDatatypeImpl<I> {
+public:
+    using CKernelDatatypeImpl<I>::CKernelDatatypeImpl;
+    void CopyFrom(Vtx::ISerialize* source) override {
+        if (auto* same = OfSameClass<Derived>(source))
+            value_ = same->value_;
+        else
+            CKernelDatatypeImpl<I>::CopyFrom(source);
+    }
+
+protected:
+    T value_{};
+};
+
+// The bits of a double as the binary forms carry them, and back.
+inline std::uint64_t BitsOf(double value) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+inline double DoubleOf(std::uint64_t bits) {
+    double value;
+    std::memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
 // Value, timestamp and the other time attributes, in the order the block framework uses.
 void CopyValueAndTime(Vtx::IDatatype* destination, Vtx::IDatatype* source);
 

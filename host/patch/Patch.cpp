@@ -1,3 +1,5 @@
+// Longer than our other files: the lifecycle, the round and the delivery along links all
+// work on the patch's private block entries.
 #include "host/patch/Patch.h"
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 // interface; each public operation is a thin wrapper that traces the call, runs a
 // protected overridable, reports a false result or a trapped exception to the host and
 // keeps the little state (started, initialised) that decides whether the next call runs.
+// Longer than our other files: a template base, so all of its operations live in its header.
 // A concrete block overrides protected operations only; the public ones are final.
 //
 // Layers, from the interface down:

@@ -3,6 +3,7 @@
 // collection with all its texts, identifiers, credits and library paths, and the language
 // ids; under each block class, the pins and parameters a new block of the class declares.
 // --bitmaps writes each class bitmap as a .bmp file; --json prints the same as JSON.
+// Longer than our other files: every kind of record is printed here, in both forms.
 // CLASS narrows the listing to the records of that class; "kernel" in place of a module
 // lists the host's own catalog.
 #include <cctype>

@@ -1,3 +1,4 @@
+// Longer than our other tests: every sink kind shares the owner-thread fixture below.
 // Event sinks: calls from any thread run on the owner thread in arrival order, object
 // arguments are released once, hooks are shared per thread; and the same under load.
 #include <gtest/gtest.h>

@@ -1,0 +1,117 @@
+#pragma once
+// The kernel's labelled set: items of one element class (or of any class, untyped), each
+// with a label, and the init information that types it.
+#include <string>
+#include <vector>
+
+#include "host/kernel/KernelDatatypeBase.h"
+#include "vtx/KernelDatatypes.h"
+
+namespace vtxhost {
+
+class CLabelledSetInitInfoImpl : public CKernelInitInfoImpl<Vtx::ILabelledSetInitInfo> {
+public:
+    using CKernelInitInfoImpl::CKernelInitInfoImpl;
+    void SetElementCatalogId(const char* catalogId) override { catalogId_ = catalogId ? catalogId : ""; }
+    const char* GetElementCatalogId() override { return catalogId_.c_str(); }
+    void SetElementClassId(const char* classId) override { classId_ = classId ? classId : ""; }
+    const char* GetElementClassId() override { return classId_.c_str(); }
+
+protected:
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    // JSON: {"catalog": "...", "class": "..."}
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    std::string catalogId_;
+    std::string classId_;
+};
+
+class CLabelledSetImpl : public CKernelDatatypeImpl<Vtx::ILabelledSet> {
+public:
+    using CKernelDatatypeImpl::CKernelDatatypeImpl;
+    ~CLabelledSetImpl() override;
+
+    // Types the set by the init information's element class; items of another class go.
+    void InitInstance(Vtx::IDatatypeInitInfo* initInfo) override;
+    // Forgets the typing and the items.
+    void DoneInstance() override;
+    Vtx::IDatatypeInitInfo* GetInitInfo() override;
+
+    void ClearItems() override;
+    void AddItem(Vtx::IDatatype* value, const char* label) override;
+    std::int32_t GetItemCount() override;
+    Vtx::IDatatype* GetItem(std::int32_t index) override;
+    const char* GetItemLabel(std::int32_t index) override;
+    const char* GetElementCatalogId() override { return catalogId_.c_str(); }
+    const char* GetElementClassId() override { return classId_.c_str(); }
+
+protected:
+    // A set of the same class and element typing is copied element by element: a new
+    // element per item, configured by this set's init information, taking the item's value
+    // (as loading the binary form does, without forming it).
+    bool CopySameClass(Vtx::ISerialize* source) override;
+    std::string WriteBinary() override;
+    bool ReadBinary(const std::string& payload) override;
+    // JSON: {"element": ["catalog", "class"], "items": [{"label": "...", "value": "<text form>"}, ...]}
+    // Items of an untyped set name their class: {"catalog", "class", "label", "value"}.
+    std::string WriteText() override;
+    bool ReadText(const std::string& text) override;
+
+private:
+    // The time attributes of an element.
+    struct ElementTimes {
+        Vtx::DatatypeTime timestamp, timeA, timeB, timeC, timeD;
+        double factor;
+    };
+    struct Item {
+        std::string label;
+        Vtx::IDatatype* value;  // one reference
+        // The element's times as it was made: a reused element that takes a loaded value
+        // (which carries no times) gets them back, as a new one would have them.
+        ElementTimes created;
+    };
+    // A new element of the class, or a logic exception naming it.
+    Vtx::IDatatype* NewElement(const std::string& catalogId, const std::string& classId);
+    Item NewItem(std::string label, const std::string& catalogId, const std::string& classId);
+    // The slot just behind the items made ready for a new item of the class: its kept
+    // element when of that class, finalised for its new configuration, or a new element.
+    // The slot becomes an item when the caller counts it.
+    Item& NextSlot(Vtx::IObjectClass* objectClass, const std::string& catalogId, const std::string& classId);
+    // A kept element of the class taken out of the set (finalised), or a new one; reused
+    // tells which.
+    Item TakeElement(Vtx::IObjectClass* objectClass, const std::string& catalogId, const std::string& classId,
+                     bool& reused);
+    // Drops the kept element at the index (of another class, or broken): the last kept one
+    // takes its place.
+    void DropKept(std::size_t index);
+    // Checks that a value's class may join the set; remembers the last class accepted, so
+    // that the values of one class are checked by their class object alone.
+    void AcceptClass(Vtx::IDatatype* value, Vtx::IObjectClass* objectClass);
+    void ForgetAcceptedClass();
+    void CheckIndex(std::int32_t index);
+    // The given items become the set's (their references pass to it), the kept elements
+    // stay behind them; the previous items are released.
+    void Replace(std::vector<Item> items);
+    void ReleaseSpare();
+    // The text form written directly, as the JSON library writes it, when every text in it
+    // is plain ASCII; false otherwise.
+    bool WriteAsciiText(std::string& out);
+
+    std::string catalogId_;
+    std::string classId_;
+    Vtx::IDatatypeInitInfo* initInfo_ = nullptr;  // one reference, when typed
+    // The first count_ entries are the set's items; the entries behind them hold elements of
+    // cleared items that no one else held, kept (one reference each) in place, so that the
+    // items added next copy into them, label text included, instead of creating new ones.
+    std::vector<Item> items_;
+    std::size_t count_ = 0;
+    // The storage a same-class copy builds its items in, kept from copy to copy.
+    std::vector<Item> scratch_;
+    Vtx::IObjectClass* acceptedClass_ = nullptr;
+    std::string acceptedCatalogId_;
+    std::string acceptedClassId_;
+};
+} // namespace vtxhost
