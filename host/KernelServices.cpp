@@ -25,6 +25,7 @@ CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
 }
 
 CKernelServices::~CKernelServices() {
+    lastCreation_ = nullptr;
     creations_.clear();
     catalogs_.clear();
     for (auto& entry : blockClasses_) entry.second->Release();
@@ -165,8 +166,14 @@ void CKernelServices::AddCatalog(std::shared_ptr<CCatalog> catalog) {
 
 void CKernelServices::RemoveCatalog(const std::string& catalogId) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    for (auto it = creations_.begin(); it != creations_.end();)
-        it = std::get<1>(it->first) == catalogId ? creations_.erase(it) : std::next(it);
+    for (auto it = creations_.begin(); it != creations_.end();) {
+        if (std::get<1>(it->first) != catalogId) {
+            ++it;
+            continue;
+        }
+        if (lastCreation_ == &*it) lastCreation_ = nullptr;
+        it = creations_.erase(it);
+    }
     catalogs_.erase(catalogId);
 }
 

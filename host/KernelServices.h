@@ -99,8 +99,8 @@ private:
                             Vtx::OBJECT_CREATIONCTX& context);
     using CreationKey = std::tuple<int, std::string, std::string>;
     std::map<CreationKey, Creation, std::less<>> creations_;
-    // The entry resolved last (entries stay until the services go): objects of one class are
-    // mostly created one after another, and a match skips the search of the map.
+    // The entry resolved last: objects of one class are mostly created one after another,
+    // and a match skips the search of the map. Forgotten with its entry when its catalog goes.
     const std::pair<const CreationKey, Creation>* lastCreation_ = nullptr;
 
     std::recursive_mutex mutex_;
