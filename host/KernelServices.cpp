@@ -1,5 +1,7 @@
 #include "host/KernelServices.h"
 
+#include <algorithm>
+
 #include "host/BlockSignature.h"
 #include "host/KernelCatalog.h"
 #include "host/Layouts.h"
@@ -25,6 +27,8 @@ CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
 }
 
 CKernelServices::~CKernelServices() {
+    for (IModuleObjectKeeper* keeper : keepers_) keeper->ForgetKernelServices();
+    keepers_.clear();
     lastCreation_ = nullptr;
     creations_.clear();
     catalogs_.clear();
@@ -166,6 +170,11 @@ void CKernelServices::AddCatalog(std::shared_ptr<CCatalog> catalog) {
 
 void CKernelServices::RemoveCatalog(const std::string& catalogId) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
+    // What a keeper lets go of may take another keeper with it: one that has unregistered
+    // meanwhile is not told.
+    const std::vector<IModuleObjectKeeper*> keepers = keepers_;
+    for (IModuleObjectKeeper* keeper : keepers)
+        if (std::find(keepers_.begin(), keepers_.end(), keeper) != keepers_.end()) keeper->ReleaseKeptOf(catalogId);
     for (auto it = creations_.begin(); it != creations_.end();) {
         if (std::get<1>(it->first) != catalogId) {
             ++it;
@@ -175,6 +184,16 @@ void CKernelServices::RemoveCatalog(const std::string& catalogId) {
         it = creations_.erase(it);
     }
     catalogs_.erase(catalogId);
+}
+
+void CKernelServices::AddKeeper(IModuleObjectKeeper* keeper) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (std::find(keepers_.begin(), keepers_.end(), keeper) == keepers_.end()) keepers_.push_back(keeper);
+}
+
+void CKernelServices::RemoveKeeper(IModuleObjectKeeper* keeper) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    keepers_.erase(std::remove(keepers_.begin(), keepers_.end(), keeper), keepers_.end());
 }
 
 CCatalog* CKernelServices::FindCatalog(const std::string& catalogId) {

@@ -22,6 +22,7 @@
 #include "host/HostObjectClass.h"
 #include "host/KernelClock.h"
 #include "host/MessageDispatcher.h"
+#include "host/ModuleObjectKeeper.h"
 #include "vtx/Block.h"
 #include "vtx/BlockClass.h"
 #include "vtx/Domain.h"
@@ -61,6 +62,10 @@ public:
     void AddCatalog(std::shared_ptr<CCatalog> catalog);
     void RemoveCatalog(const std::string& catalogId);
     CCatalog* FindCatalog(const std::string& catalogId);
+    // Keepers of module objects, told of every catalog removed (before it goes) until they
+    // unregister; a keeper registered twice is told once.
+    void AddKeeper(IModuleObjectKeeper* keeper);
+    void RemoveKeeper(IModuleObjectKeeper* keeper);
     std::vector<std::string> CatalogIds();
 
     // Creation of the other kinds by class identity; null when the class is unknown.
@@ -113,6 +118,7 @@ private:
     std::map<std::tuple<std::string, std::string>, std::unique_ptr<CHostDatatypeClass>> datatypeClasses_;
     std::map<std::tuple<std::string, std::string>, Vtx::IBlockClass*> blockClasses_;  // one reference each
     std::map<Vtx::IBlock*, std::string> blockNames_;
+    std::vector<IModuleObjectKeeper*> keepers_;
     std::atomic<std::uint64_t> nextObjectId_{1};
     std::uint16_t languageId_ = 1033;
     CMessageDispatcher dispatcher_;

@@ -8,10 +8,12 @@
 #include <string>
 
 #include "Fraction.h"
+#include "host/KernelDatatypes.h"
 #include "host/KernelServices.h"
 #include "host/ModuleOpener.h"
 #include "tests/unit/host/HeldObject.h"
 #include "vtx/Interval.h"
+#include "vtx/KernelDatatypes.h"
 #include "vtx/ObjectClass.h"
 
 namespace {
@@ -56,6 +58,80 @@ TEST(CatalogRemoved, CreationAfterwardsFindsTheCatalogsThatAreThere) {
         }
         module.reset();
     }
+}
+
+struct KeptElements : ::testing::Test {
+    vtxhost::CKernelServices kernel;
+    std::shared_ptr<void> module = vtxhost::OpenModuleCatalog(kernel, kBrennick);
+    Held<Vtx::ILabelledSet> set = NewDatatype<Vtx::ILabelledSet>(kernel, "labeled_set");
+
+    void TypeByIntervals() {
+        Held<Vtx::ILabelledSetInitInfo> typing(kernel.CreateDatatypeInitInfo("kernel", "labeled_set"));
+        typing->SetElementCatalogId(kIntervalCatalogId);
+        typing->SetElementClassId(kIntervalClassId);
+        set->InitInstance(typing);
+    }
+    void Fill(int count) {
+        Held<IInterval> value(kernel.CreateDatatype(kIntervalCatalogId, kIntervalClassId));
+        for (int i = 0; i < count; ++i) {
+            value->SetLower(i);
+            value->SetUpper(i + 1);
+            set->AddItem(value, ("item" + std::to_string(i)).c_str());
+        }
+    }
+    std::size_t Kept() { return dynamic_cast<vtxhost::CLabelledSetImpl*>(set.get())->KeptCount(); }
+};
+
+// The set outlives the module of the elements it kept from its cleared items: releasing it
+// afterwards must not reach into the unloaded module.
+TEST_F(KeptElements, GoWithTheirModuleBeforeItIsUnloaded) {
+    TypeByIntervals();
+    Fill(3);
+    set->ClearItems();
+    EXPECT_EQ(set->GetItemCount(), 0);
+    module.reset();
+    EXPECT_EQ(Kept(), 0u);
+    EXPECT_STREQ(set->GetElementClassId(), kIntervalClassId);
+    // The module back: the set fills again with elements of the new catalog.
+    module = vtxhost::OpenModuleCatalog(kernel, kBrennick);
+    Fill(2);
+    ASSERT_EQ(set->GetItemCount(), 2);
+    EXPECT_EQ(dynamic_cast<IInterval*>(set->GetItem(1))->GetUpper(), 2.0);
+    set->ClearItems();
+    module.reset();  // the fixture releases the set afterwards
+}
+
+// An untyped set keeps elements of any catalog: only the removed catalog's go.
+TEST_F(KeptElements, OfAnotherCatalogStay) {
+    Held<Vtx::IDouble> number = NewDatatype<Vtx::IDouble>(kernel, "double");
+    set->AddItem(number, "n");
+    set->AddItem(number, "m");
+    set->ClearItems();
+    ASSERT_EQ(Kept(), 2u);
+    module.reset();
+    EXPECT_EQ(Kept(), 2u);
+}
+
+TEST_F(KeptElements, AreNoMoreThanTheItemsLastCleared) {
+    TypeByIntervals();
+    Fill(50);
+    set->ClearItems();
+    EXPECT_EQ(Kept(), 50u);
+    Fill(3);
+    set->ClearItems();
+    EXPECT_EQ(Kept(), 3u);
+    // An item someone else still holds is not kept (it is theirs); the element kept from
+    // before takes its place.
+    Fill(2);
+    EXPECT_EQ(Kept(), 1u);
+    Vtx::IDatatype* held = set->GetItem(0);
+    held->AddRef();
+    set->ClearItems();
+    EXPECT_EQ(Kept(), 2u);
+    held->Release();
+    // Emptying an empty set gives back everything it kept.
+    set->ClearItems();
+    EXPECT_EQ(Kept(), 0u);
 }
 
 } // namespace
