@@ -1,6 +1,7 @@
 // The module's entry points: seven undecorated C functions and the library entry routine
 // that a host calls right after loading and right before unloading the shared object.
 #include <cstdint>
+#include <type_traits>
 
 #include "module/ModuleIdentity.h"
 #include "module/ModuleState.h"
@@ -11,6 +12,17 @@
 using namespace Vtx;
 
 extern "C" {
+
+// Declared from the types a host resolves them as: a definition below of another type does
+// not build.
+VTX_EXPORT std::remove_pointer_t<VtxGetSDKVersionFn> VtxUserDll_GetSDKVersion;
+VTX_EXPORT std::remove_pointer_t<VtxGetDllIdentifierFn> VtxUserDll_GetDllIdentifier;
+VTX_EXPORT std::remove_pointer_t<VtxIsDebugBuildFn> VtxUserDll_IsDebugBuild;
+VTX_EXPORT std::remove_pointer_t<VtxGetDllSignatureFn> VtxUserDll_GetDllSignature;
+VTX_EXPORT std::remove_pointer_t<VtxGetDllLanguageIDCountFn> VtxUserDll_GetDllLanguageIDCount;
+VTX_EXPORT std::remove_pointer_t<VtxGetDllLanguageIDFn> VtxUserDll_GetDllLanguageID;
+VTX_EXPORT std::remove_pointer_t<VtxSetThreadSpecificPtrFn> VtxUserDll_SetThreadSpecificPtr;
+VTX_EXPORT std::remove_pointer_t<VtxDllMainFn> DllMain;
 
 VTX_EXPORT const char* VtxUserDll_GetSDKVersion() { return kSdkVersion; }
 

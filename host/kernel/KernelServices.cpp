@@ -4,6 +4,8 @@
 #include "host/kernel/KernelCatalog.h"
 #include "host/signature/Layouts.h"
 #include "host/run/RunTimeContext.h"
+#include <algorithm>
+
 #include "sdk/registration/BlockClassImpl.h"
 #include "sdk/object/Exceptions.h"
 #include "vtx/Datatype.h"
@@ -25,6 +27,9 @@ CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
 }
 
 CKernelServices::~CKernelServices() {
+    for (IModuleObjectKeeper* keeper : keepers_) keeper->ForgetKernelServices();
+    keepers_.clear();
+    lastCreation_ = nullptr;
     creations_.clear();
     catalogs_.clear();
     for (auto& entry : blockClasses_) entry.second->Release();
@@ -165,9 +170,30 @@ void CKernelServices::AddCatalog(std::shared_ptr<CCatalog> catalog) {
 
 void CKernelServices::RemoveCatalog(const std::string& catalogId) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    for (auto it = creations_.begin(); it != creations_.end();)
-        it = std::get<1>(it->first) == catalogId ? creations_.erase(it) : std::next(it);
+    // What a keeper lets go of may take another keeper with it: one that has unregistered
+    // meanwhile is not told.
+    const std::vector<IModuleObjectKeeper*> keepers = keepers_;
+    for (IModuleObjectKeeper* keeper : keepers)
+        if (std::find(keepers_.begin(), keepers_.end(), keeper) != keepers_.end()) keeper->ReleaseKeptOf(catalogId);
+    for (auto it = creations_.begin(); it != creations_.end();) {
+        if (std::get<1>(it->first) != catalogId) {
+            ++it;
+            continue;
+        }
+        if (lastCreation_ == &*it) lastCreation_ = nullptr;
+        it = creations_.erase(it);
+    }
     catalogs_.erase(catalogId);
+}
+
+void CKernelServices::AddKeeper(IModuleObjectKeeper* keeper) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (std::find(keepers_.begin(), keepers_.end(), keeper) == keepers_.end()) keepers_.push_back(keeper);
+}
+
+void CKernelServices::RemoveKeeper(IModuleObjectKeeper* keeper) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    keepers_.erase(std::remove(keepers_.begin(), keepers_.end(), keeper), keepers_.end());
 }
 
 CCatalog* CKernelServices::FindCatalog(const std::string& catalogId) {

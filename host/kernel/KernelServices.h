@@ -28,6 +28,7 @@
 #include "host/kernel/KernelClock.h"
 #include "host/run/MessageDispatcher.h"
 #include "host/signature/SignatureServices.h"
+#include "host/kernel/ModuleObjectKeeper.h"
 #include "vtx/Block.h"
 #include "vtx/BlockClass.h"
 #include "vtx/Domain.h"
@@ -67,6 +68,10 @@ public:
     void AddCatalog(std::shared_ptr<CCatalog> catalog);
     void RemoveCatalog(const std::string& catalogId);
     CCatalog* FindCatalog(const std::string& catalogId);
+    // Keepers of module objects, told of every catalog removed (before it goes) until they
+    // unregister; a keeper registered twice is told once.
+    void AddKeeper(IModuleObjectKeeper* keeper);
+    void RemoveKeeper(IModuleObjectKeeper* keeper);
     std::vector<std::string> CatalogIds();
 
     // Creation of the other kinds by class identity; null when the class is unknown.
@@ -105,8 +110,8 @@ private:
                             Vtx::OBJECT_CREATIONCTX& context);
     using CreationKey = std::tuple<int, std::string, std::string>;
     std::map<CreationKey, Creation, std::less<>> creations_;
-    // The entry resolved last (entries stay until the services go): objects of one class are
-    // mostly created one after another, and a match skips the search of the map.
+    // The entry resolved last: objects of one class are mostly created one after another,
+    // and a match skips the search of the map. Forgotten with its entry when its catalog goes.
     const std::pair<const CreationKey, Creation>* lastCreation_ = nullptr;
 
     std::recursive_mutex mutex_;
@@ -119,6 +124,7 @@ private:
     std::map<std::tuple<std::string, std::string>, std::unique_ptr<CHostDatatypeClass>> datatypeClasses_;
     std::map<std::tuple<std::string, std::string>, Vtx::IBlockClass*> blockClasses_;  // one reference each
     std::map<Vtx::IBlock*, std::string> blockNames_;
+    std::vector<IModuleObjectKeeper*> keepers_;
     std::atomic<std::uint64_t> nextObjectId_{1};
     std::uint16_t languageId_ = 1033;
     CMessageDispatcher dispatcher_;

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "host/kernel/JsonText.h"
+#include "host/kernel/KernelServices.h"
 #include "vtx/KernelServices.h"
 
 namespace vtxhost {
@@ -46,8 +47,25 @@ bool CLabelledSetInitInfoImpl::ReadText(const std::string& text) {
 // ---- labelled set ----------------------------------------------------------------------
 
 CLabelledSetImpl::~CLabelledSetImpl() {
+    StopWatchingCatalogRemovals();
     for (auto& item : items_) item.value->Release();
     if (initInfo_) initInfo_->Release();
+}
+
+void CLabelledSetImpl::WatchCatalogRemovals() {
+    if (watched_ || catalogId_ == "kernel") return;  // the kernel's catalog stays
+    watched_ = dynamic_cast<CKernelServices*>(GetKernelServices());
+    if (watched_) watched_->AddKeeper(this);
+}
+
+void CLabelledSetImpl::StopWatchingCatalogRemovals() {
+    if (watched_) watched_->RemoveKeeper(this);
+    watched_ = nullptr;
+}
+
+void CLabelledSetImpl::ReleaseKeptOf(const std::string& catalogId) {
+    for (std::size_t i = items_.size(); i-- > count_;)
+        if (CatalogIdOf(items_[i].value) == catalogId) DropKept(i);
 }
 
 void CLabelledSetImpl::ReleaseSpare() {
@@ -85,6 +103,7 @@ void CLabelledSetImpl::InitInstance(Vtx::IDatatypeInitInfo* initInfo) {
         copyTyping->SetElementClassId(classId.c_str());
         if (catalogId != catalogId_ || classId != classId_) {
             ReleaseSpare();
+            StopWatchingCatalogRemovals();
             ForgetAcceptedClass();
         }
         if (initInfo_) initInfo_->Release();
@@ -112,6 +131,7 @@ void CLabelledSetImpl::InitInstance(Vtx::IDatatypeInitInfo* initInfo) {
 void CLabelledSetImpl::DoneInstance() {
     Replace({});
     ReleaseSpare();
+    StopWatchingCatalogRemovals();
     ForgetAcceptedClass();
     if (initInfo_) initInfo_->Release();
     initInfo_ = nullptr;
@@ -124,6 +144,7 @@ Vtx::IDatatypeInitInfo* CLabelledSetImpl::GetInitInfo() { return initInfo_; }
 void CLabelledSetImpl::ClearItems() {
     // The items stay where they are as kept elements when the set alone holds them (the
     // count after AddRef tells); elements others hold are released and left to them.
+    const std::size_t cleared = count_;
     std::size_t kept = 0;
     for (std::size_t i = 0; i < count_; ++i) {
         Item& item = items_[i];
@@ -136,13 +157,17 @@ void CLabelledSetImpl::ClearItems() {
         if (kept != i) items_[kept] = std::move(item);
         ++kept;
     }
-    if (kept == count_) {
-        count_ = 0;
-        return;
+    if (kept != count_) {
+        for (std::size_t i = count_; i < items_.size(); ++i) items_[kept++] = std::move(items_[i]);
+        items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(kept), items_.end());
     }
-    for (std::size_t i = count_; i < items_.size(); ++i) items_[kept++] = std::move(items_[i]);
-    items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(kept), items_.end());
     count_ = 0;
+    // No more kept than items were removed: the elements kept before them go first.
+    while (items_.size() > cleared) {
+        items_.back().value->Release();
+        items_.pop_back();
+    }
+    if (!items_.empty()) WatchCatalogRemovals();
 }
 
 void CLabelledSetImpl::ForgetAcceptedClass() {

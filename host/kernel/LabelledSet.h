@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/kernel/KernelDatatypeBase.h"
+#include "host/kernel/ModuleObjectKeeper.h"
 #include "vtx/KernelDatatypes.h"
 
 namespace vtxhost {
@@ -29,7 +30,9 @@ private:
     std::string classId_;
 };
 
-class CLabelledSetImpl : public CKernelDatatypeImpl<Vtx::ILabelledSet> {
+class CKernelServices;
+
+class CLabelledSetImpl : public CKernelDatatypeImpl<Vtx::ILabelledSet>, private IModuleObjectKeeper {
 public:
     using CKernelDatatypeImpl::CKernelDatatypeImpl;
     ~CLabelledSetImpl() override;
@@ -47,6 +50,9 @@ public:
     const char* GetItemLabel(std::int32_t index) override;
     const char* GetElementCatalogId() override { return catalogId_.c_str(); }
     const char* GetElementClassId() override { return classId_.c_str(); }
+
+    // How many elements of cleared items the set keeps for reuse.
+    std::size_t KeptCount() const { return items_.size() - count_; }
 
 protected:
     // A set of the same class and element typing is copied element by element: a new
@@ -96,6 +102,12 @@ private:
     // stay behind them; the previous items are released.
     void Replace(std::vector<Item> items);
     void ReleaseSpare();
+    // A set that keeps elements of a module's catalog (or of any, untyped) registers with the
+    // kernel services, which have it let go of them before the module goes.
+    void WatchCatalogRemovals();
+    void StopWatchingCatalogRemovals();
+    void ReleaseKeptOf(const std::string& catalogId) override;
+    void ForgetKernelServices() override { watched_ = nullptr; }
     // The text form written directly, as the JSON library writes it, when every text in it
     // is plain ASCII; false otherwise.
     bool WriteAsciiText(std::string& out);
@@ -106,8 +118,11 @@ private:
     // The first count_ entries are the set's items; the entries behind them hold elements of
     // cleared items that no one else held, kept (one reference each) in place, so that the
     // items added next copy into them, label text included, instead of creating new ones.
+    // Emptying keeps no more elements than the items it removed; the elements of a catalog
+    // go when the catalog is removed.
     std::vector<Item> items_;
     std::size_t count_ = 0;
+    CKernelServices* watched_ = nullptr;  // registered with, while it keeps elements
     // The storage a same-class copy builds its items in, kept from copy to copy.
     std::vector<Item> scratch_;
     Vtx::IObjectClass* acceptedClass_ = nullptr;

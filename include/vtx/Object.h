@@ -22,12 +22,14 @@ struct IObject : ulx::I_ReferenceCountedClass {
     // The class as the generic object-class interface.
     virtual IObjectClass* GetObjectClass() = 0;
     // The same class pointer as the implementation's specific class interface (a block's
-    // IBlockClass, a datatype's IDatatypeClass), handed out through its IObjectClass base;
-    // the typed interfaces offer it under their own name (IBlock::GetBlockClass).
+    // IBlockClass, a datatype's IDatatypeClass), which implementations answer with that type.
+    // Those interfaces derive from IObjectClass alone, so the pointer handed out here is the
+    // typed one, bit for bit; the typed interfaces offer it under their own name
+    // (IBlock::GetBlockClass).
     virtual IObjectClass* GetTypedObjectClass() = 0;
     virtual IKernelServices* GetKernelServices() = 0;
-    // The settings view of the same kernel services object.
-    virtual IKernelSettings* GetKernelSettings() = 0;
+    // The same pointer, through a const object.
+    virtual IKernelServices* GetKernelServices() const = 0;
 
 protected:
     ~IObject() = default;

@@ -263,9 +263,6 @@ protected:
     virtual void InitSignature() {}
     virtual void DoneSignature() {}
     virtual void CheckSignature() {}
-    // Copies the values of the source signature's parameters into this block's parameters
-    // of the same id and compatible type, as the roll-back of InitInstance does.
-    virtual void CopySignature(IBlockSignature* source) { RestoreParameterValues(source); }
     virtual void PassExtra(std::uintptr_t extra) {
         if (IBlockExtension* extension = GetExtensionA()) extension->PassExtra(extra);
     }

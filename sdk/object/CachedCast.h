@@ -4,11 +4,19 @@
 // pointer adjustment (or always fail), so only a kind not seen just before pays for the
 // run-time type search. The hot paths convert the same kinds over and over: the class of
 // each new object, the kernel services' settings view, a created object to its interface.
+//
+// Only classes that cannot be unloaded before the memory itself goes are remembered: those
+// of the image this code is linked into (a module's memory goes with the module) and of the
+// program. A class of another module may be unloaded and another class loaded at its
+// address, with other base offsets: such classes are converted by dynamic_cast every time.
 #include <cstddef>
 #include <type_traits>
 #include <typeinfo>
 
 namespace Vtx {
+
+// True when the address lies in the image this code is linked into or in the program.
+bool IsInLastingImage(const void* address);
 
 template <class I, class T>
 I* CachedDynamicCast(T* object) {
@@ -30,6 +38,7 @@ I* CachedDynamicCast(T* object) {
         if (type == last.type && sourceOffset == last.sourceOffset)
             return last.converts ? reinterpret_cast<I*>(source + last.adjustment) : nullptr;
         I* result = dynamic_cast<I*>(object);
+        if (!IsInLastingImage(type)) return result;
         last.type = type;
         last.sourceOffset = sourceOffset;
         last.converts = result != nullptr;

@@ -45,9 +45,11 @@ public:
         return (static_cast<std::uint64_t>(objectIdHigh_) << 32) | objectIdLow_;
     }
     IObjectClass* GetObjectClass() override { return objectClass_; }
-    IObjectClass* GetTypedObjectClass() override { return objectClass_; }
+    IClass* GetTypedObjectClass() override { return objectClass_; }
     IKernelServices* GetKernelServices() override { return kernelServices_; }
-    IKernelSettings* GetKernelSettings() override { return SettingsOf(kernelServices_); }
+    IKernelServices* GetKernelServices() const override { return kernelServices_; }
+    // The settings view of the kernel services: the second base of the same object.
+    IKernelSettings* GetKernelSettings() const { return SettingsOf(kernelServices_); }
 
     // The class as the implementation's own class interface.
     IClass* GetClass() const { return objectClass_; }

@@ -8,17 +8,61 @@ using contract::Slot;
 
 namespace {
 
-// Reaches the protected operations' member pointers.
-struct Slots : ProbeBlock {
-    static std::ptrdiff_t OfInitSignature() { return Slot(&Slots::InitSignature); }
-    static std::ptrdiff_t OfCopySignature() { return Slot(&Slots::CopySignature); }
-    static std::ptrdiff_t OfRestoreParameterValues() { return Slot(&Slots::RestoreParameterValues); }
-    static std::ptrdiff_t OfSetReservedValue() { return Slot(&Slots::SetReservedValue); }
-    static std::ptrdiff_t OfFirstDrawing() { return Slot(&Slots::DoGetOptionFlag1); }
-    static std::ptrdiff_t OfDrawNCAreas() { return Slot(&Slots::DrawNCAreas); }
-    static std::ptrdiff_t OfLastDrawing() { return Slot(&Slots::DoReleaseDrawingResources); }
-    static std::ptrdiff_t OfOnInit() { return Slot(&Slots::OnInit); }
-    static std::ptrdiff_t OfOnDone() { return Slot(&Slots::OnDone); }
+// Reaches the protected operations' member pointers (through the base, where no block
+// hides an overload).
+struct Slots : CBlockImplBase<IBlock> {
+    template <class M>
+    static contract::Operation Op(const char* name, M member) {
+        return contract::Op(name, member);
+    }
+    using S = Slots;
+    // Every protected operation after the destructor, in its place.
+    static contract::Operations Protected() {
+        return {Op("InitSignature", &S::InitSignature),
+                Op("DoneSignature", &S::DoneSignature),
+                Op("CheckSignature", &S::CheckSignature),
+                Op("PassExtra", &S::PassExtra),
+                Op("RestoreParameterValues", &S::RestoreParameterValues),
+                Op("OnChangingParameter(id, new value)",
+                   static_cast<bool (S::*)(const std::string&, IDatatype*)>(&S::OnChangingParameter)),
+                Op("OnChangingParameter(parameter, new value)",
+                   static_cast<bool (S::*)(IParameterPinSignature*, IDatatype*)>(&S::OnChangingParameter)),
+                Op("OnChangedParameter(id)", static_cast<void (S::*)(const std::string&)>(&S::OnChangedParameter)),
+                Op("OnChangedParameter(parameter)",
+                   static_cast<void (S::*)(IParameterPinSignature*)>(&S::OnChangedParameter)),
+                Op("GetReservedValue (no arguments)", &S::GetReservedValue),
+                Op("SetReservedValue (one argument)", &S::SetReservedValue),
+                // The drawing and option family, twenty-one in their order.
+                Op("DoGetOptionFlag1", &S::DoGetOptionFlag1),
+                Op("DoHasOwnerDrawnArea", &S::DoHasOwnerDrawnArea),
+                Op("DoGetOptionFlag3", &S::DoGetOptionFlag3),
+                Op("DoCreateOwnerDrawnWindow", &S::DoCreateOwnerDrawnWindow),
+                Op("DoDestroyOwnerDrawnWindow", &S::DoDestroyOwnerDrawnWindow),
+                Op("DoGetOptionFlag4", &S::DoGetOptionFlag4),
+                Op("DoGetOptionFlag5", &S::DoGetOptionFlag5),
+                Op("DoCreatePropertyWindow", &S::DoCreatePropertyWindow),
+                Op("DoDestroyPropertyWindow", &S::DoDestroyPropertyWindow),
+                Op("DoGetOptionFlag6", &S::DoGetOptionFlag6),
+                Op("DoGetOptionFlag7", &S::DoGetOptionFlag7),
+                Op("DoGetOwnerDrawnSize", &S::DoGetOwnerDrawnSize),
+                Op("DoGetDrawingValue1", &S::DoGetDrawingValue1),
+                Op("DoGetDrawingValue2", &S::DoGetDrawingValue2),
+                Op("DoGetBackgroundColour", &S::DoGetBackgroundColour),
+                Op("DoDrawingEvent", &S::DoDrawingEvent),
+                Op("DoDrawingEventEx", &S::DoDrawingEventEx),
+                Op("DoBackgroundChanged", &S::DoBackgroundChanged),
+                Op("DoAreasChanged", &S::DoAreasChanged),
+                Op("DrawNCAreas", &S::DrawNCAreas),
+                Op("DoReleaseDrawingResources", &S::DoReleaseDrawingResources),
+                // The lifecycle.
+                Op("OnInit", &S::OnInit),
+                Op("OnCheck", &S::OnCheck),
+                Op("OnStart", &S::OnStart),
+                Op("OnExecute", &S::OnExecute),
+                Op("OnStop", &S::OnStop),
+                Op("OnDone", &S::OnDone),
+                Op("(end of the table)", &contract::EndProbe<S>::EndOfTable)};
+    }
 };
 
 class BlockTableLayout : public BlockFixture {};
@@ -31,21 +75,17 @@ TEST_F(BlockTableLayout, FiveInterfaceTablesInTheirOrder) {
                                    static_cast<IAlarmTarget*>(b)});
 }
 
-TEST(BlockTableSlots, MainTableHoldsIBlockThenTheProtectedOperationsInOrder) {
-    // IBlock's own operations (their slots are checked with the other interfaces' contracts);
-    // the protected operations follow, consecutive and in declaration order. (The Itanium
-    // ABI puts the destructor and the overriders of the secondary tables' operations before
-    // them; the secondary tables are reached through their own interface pointers.)
-    const std::ptrdiff_t first = Slots::OfInitSignature();
-    EXPECT_GT(first, Slot(&IBlock::ReleaseDrawingResources));
-    EXPECT_EQ(Slots::OfCopySignature() - first, 3);
-    EXPECT_EQ(Slots::OfRestoreParameterValues() - first, 5);
-    EXPECT_EQ(Slots::OfSetReservedValue() - first, 11);
-    EXPECT_EQ(Slots::OfFirstDrawing() - first, 12);
-    EXPECT_EQ(Slots::OfDrawNCAreas() - first, 31);
-    EXPECT_EQ(Slots::OfLastDrawing() - first, 32);
-    EXPECT_EQ(Slots::OfOnInit() - first, 33);
-    EXPECT_EQ(Slots::OfOnDone() - first, 38);
+TEST(BlockTableSlots, MainTableHoldsIBlockThenTheDestructorThenEveryProtectedOperationInOrder) {
+    // IBlock's own operations are checked with the other interfaces' contracts. The
+    // destructor follows them (with the overriders of the secondary tables' operations, which
+    // the Itanium ABI also puts there; those tables are reached through their own interface
+    // pointers), then the thirty-eight protected operations, consecutive and in their order,
+    // and nothing after them.
+    contract::Operations operations = Slots::Protected();
+    const std::ptrdiff_t first = operations.front().slot;
+    EXPECT_GT(first, Slot(&IBlock::ReleaseDrawingResources) + 2) << "the destructor comes before the protected operations";
+    for (auto& op : operations) op.slot -= first;
+    contract::ExpectTable("CBlockImplBase (protected, from InitSignature)", operations);
 }
 
 } // namespace

@@ -17,6 +17,7 @@
 #include "sdk/object/PropertyCollectionImpl.h"
 #include "vtx/AlarmTarget.h"
 #include "vtx/Block.h"
+#include "vtx/BlockClass.h"
 #include "vtx/BlockSignature.h"
 #include "vtx/CatalogFactory.h"
 #include "vtx/ClassInfo.h"
@@ -27,7 +28,9 @@
 #include "vtx/EventSource.h"
 #include "vtx/Interval.h"
 #include "vtx/KernelServices.h"
+#include "vtx/ObjectClass.h"
 #include "vtx/ObjectClassReference.h"
+#include "vtx/Pin.h"
 #include "vtx/Property.h"
 #include "vtx/PropertyContainer.h"
 #include "vtx/RunTimeContext.h"
@@ -46,10 +49,18 @@ using RC = ulx::I_ReferenceCountedClass;
 
 const Operations kReferenceCounted = {VTX_OP(RC, Destroy), VTX_OP(RC, AddRef), VTX_OP(RC, Release)};
 
+// Slot 6, the typed class accessor, answers the class as the implementation's own class
+// interface: the implementations declare it with that result (CObjectImpl<T, IClass> answers
+// IClass*), and as every class interface derives from IObjectClass alone the pointer in the
+// slot is that one, bit for bit (ObjectImplTest checks it). Slot 8 is the second view of the
+// kernel services: the same pointer, through a const object.
 const Operations kObject =
-    kReferenceCounted + Operations{VTX_OP(IObject, DeleteInstance),   VTX_OP(IObject, GetObjectIdentifier),
-                                   VTX_OP(IObject, GetObjectClass),   VTX_OP(IObject, GetTypedObjectClass),
-                                   VTX_OP(IObject, GetKernelServices), VTX_OP(IObject, GetKernelSettings)};
+    kReferenceCounted +
+    Operations{VTX_OP(IObject, DeleteInstance), VTX_OP(IObject, GetObjectIdentifier), VTX_OP(IObject, GetObjectClass),
+               VTX_OP(IObject, GetTypedObjectClass),
+               contract::Op("GetKernelServices", static_cast<IKernelServices* (IObject::*)()>(&IObject::GetKernelServices)),
+               contract::Op("GetKernelServices (second view)",
+                            static_cast<IKernelServices* (IObject::*)() const>(&IObject::GetKernelServices))};
 
 const Operations kPropertyContainer = {
     VTX_OP(IPropertyContainer, AddPropertySet),        VTX_OP(IPropertyContainer, GetPropertySetCount),
@@ -122,10 +133,12 @@ Operations ExceptionOperations() {
             VTX_OP(E, AddRef),   VTX_OP(E, Release),        End<E>()};
 }
 
-// Every sink: the dispatcher's callback, then the handler the user writes.
+// Every sink: the dispatcher's callback, then the handler the user writes; then only the
+// destructor, which has entries of its own in the sink's table because it overrides the
+// shared sink base's (a virtual base), and nothing after it.
 template <class S>
 Operations SinkOperations() {
-    return {VTX_OP(S, Invoke), VTX_OP(S, Handle)};
+    return {VTX_OP(S, Invoke), VTX_OP(S, Handle), Destructor(), End<S>()};
 }
 
 using ClassInfoCollection = CObjectClassCollectionImpl<IObjectClassCollection<IObjectClassInfo>>;
@@ -278,6 +291,10 @@ TEST(InterfaceContract, ObjectModel) {
 }
 
 TEST(InterfaceContract, BlockTables) {
+    // The block's list has 44 operations: the object's nine, the fifteen of its lifecycle and
+    // parameters, and the drawing and option family's twenty. A total of 47 would count three
+    // that no list names or places, so there is nothing to put in them: the table ends after
+    // the 44th, and the event source's three operations are a table of their own (below).
     ExpectTable("IBlock",
                 kObject + Operations{VTX_OP(IBlock, InitInstance),
                                      VTX_OP(IBlock, DoneInstance),
@@ -317,6 +334,68 @@ TEST(InterfaceContract, BlockTables) {
                                      VTX_OP(IBlock, ReleaseDrawingResources),
                                      End<IBlock>()});
     ExpectTable("IPropertyContainer", kPropertyContainer + Operations{End<IPropertyContainer>()});
+
+    // The host's class objects: the block class adds its operations after the object class's
+    // and ends with its destructor.
+    const Operations objectClass =
+        kReferenceCounted + Operations{VTX_OP(IObjectClass, GetClassId), VTX_OP(IObjectClass, GetText1),
+                                       VTX_OP(IObjectClass, GetText2),   VTX_OP(IObjectClass, GetText3),
+                                       VTX_OP(IObjectClass, GetText4),   VTX_OP(IObjectClass, GetBitmap),
+                                       VTX_OP(IObjectClass, GetCatalog)};
+    ExpectTable("IObjectClass", objectClass + Operations{End<IObjectClass>()});
+    ExpectTable("IBlockClass",
+                objectClass + Operations{VTX_OP(IBlockClass, GetObjectClasses), VTX_OP(IBlockClass, GetWord1),
+                                         VTX_OP(IBlockClass, GetWord2),         VTX_OP(IBlockClass, GetCategories),
+                                         VTX_OP(IBlockClass, SetText1),         VTX_OP(IBlockClass, SetText2),
+                                         VTX_OP(IBlockClass, SetText3),         VTX_OP(IBlockClass, SetText4),
+                                         VTX_OP(IBlockClass, SetBitmap),        VTX_OP(IBlockClass, SetKeyedText1),
+                                         VTX_OP(IBlockClass, GetKeyedText1),    VTX_OP(IBlockClass, SetKeyedText2),
+                                         VTX_OP(IBlockClass, GetKeyedText2),    VTX_OP(IBlockClass, SetKeyedText3),
+                                         VTX_OP(IBlockClass, GetKeyedText3),    VTX_OP(IBlockClass, SetKeyedText4),
+                                         VTX_OP(IBlockClass, GetKeyedText4),    VTX_OP(IBlockClass, SetKeyedText5),
+                                         VTX_OP(IBlockClass, GetKeyedText5),    VTX_OP(IBlockClass, SetKeyedText6),
+                                         VTX_OP(IBlockClass, GetKeyedText6),    Destructor(),
+                                         End<IBlockClass>()});
+
+    // Pins and parameters: the pin's operations, then each kind's; a parameter's five flags
+    // and its mode word, each a setter and then its getter, in that order.
+    const Operations pin =
+        kReferenceCounted + Operations{VTX_OP(IBlockPin, GetId),          VTX_OP(IBlockPin, GetName),
+                                       VTX_OP(IBlockPin, GetDescription), VTX_OP(IBlockPin, GetTypeCatalogId),
+                                       VTX_OP(IBlockPin, GetTypeClassId), VTX_OP(IBlockPin, GetDatatype),
+                                       VTX_OP(IBlockPin, GetBlock)};
+    ExpectTable("IBlockPin", pin + Operations{End<IBlockPin>()});
+    const Operations syncIn = pin + Operations{VTX_OP(ISyncInPin, GetLinkedOutput), VTX_OP(ISyncInPin, HasNewData)};
+    const Operations syncOut =
+        pin + Operations{VTX_OP(ISyncOutPin, GetLinkCount), VTX_OP(ISyncOutPin, GetLinkedInput)};
+    ExpectTable("ISyncInPin", syncIn + Operations{End<ISyncInPin>()});
+    ExpectTable("ISyncOutPin", syncOut + Operations{End<ISyncOutPin>()});
+    ExpectTable("IInputPin", syncIn + Operations{VTX_OP(IInputPin, GetInputFlag),
+                                                 VTX_OP(IInputPin, GetRequiredInterfaces), End<IInputPin>()});
+    ExpectTable("IOutputPin", syncOut + Operations{VTX_OP(IOutputPin, GetOutputTag),
+                                                   VTX_OP(IOutputPin, GetTypeSourcePinId), End<IOutputPin>()});
+    const Operations parameter =
+        pin + Operations{VTX_OP(IParameterPin, SetPersistent),
+                         VTX_OP(IParameterPin, GetPersistent),
+                         VTX_OP(IParameterPin, SetChangeableAtDesignTime),
+                         VTX_OP(IParameterPin, GetChangeableAtDesignTime),
+                         VTX_OP(IParameterPin, SetChangeableAtRunTime),
+                         VTX_OP(IParameterPin, GetChangeableAtRunTime),
+                         VTX_OP(IParameterPin, SetInitInfoChangeableAtDesignTime),
+                         VTX_OP(IParameterPin, GetInitInfoChangeableAtDesignTime),
+                         VTX_OP(IParameterPin, SetInitInfoChangeableAtRunTime),
+                         VTX_OP(IParameterPin, GetInitInfoChangeableAtRunTime),
+                         VTX_OP(IParameterPin, SetModeWord),
+                         VTX_OP(IParameterPin, GetModeWord),
+                         VTX_OP(IParameterPin, GetDomain),
+                         VTX_OP(IParameterPin, GetValue),
+                         VTX_OP(IParameterPin, SetCompareBeforeSet),
+                         VTX_OP(IParameterPin, GetCompareBeforeSet)};
+    ExpectTable("IParameterPin", parameter + Operations{End<IParameterPin>()});
+    ExpectTable("IParameterPinSignature",
+                parameter + Operations{VTX_OP(IParameterPinSignature, GetDomainCatalogId),
+                                       VTX_OP(IParameterPinSignature, GetDomainClassId),
+                                       VTX_OP(IParameterPinSignature, GetCreationWord), End<IParameterPinSignature>()});
     ExpectTable("IEventSource",
                 {VTX_OP(IEventSource, SetEventDispatcher),
                  contract::Op("GetEventDispatcher",
@@ -402,7 +481,7 @@ TEST(InterfaceContract, HostServices) {
 }
 
 TEST(InterfaceContract, EventSinks) {
-    ExpectTable("CMsgEventSinkImpl", {Destructor(), VTX_OP(CMsgEventSinkImpl, Notify)});
+    ExpectTable("CMsgEventSinkImpl", {Destructor(), VTX_OP(CMsgEventSinkImpl, Notify), End<CMsgEventSinkImpl>()});
     ExpectTable("CMsgMessageEventSinkImpl", SinkOperations<CMsgMessageEventSinkImpl>());
     ExpectTable("CMsgBlockSignatureChangedEventSinkImpl", SinkOperations<CMsgBlockSignatureChangedEventSinkImpl>());
     ExpectTable("CMsgParameterLayoutChangedEventSinkImpl", SinkOperations<CMsgParameterLayoutChangedEventSinkImpl>());

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
+#include <type_traits>
 #include <vector>
 
 namespace contract {
@@ -90,7 +91,31 @@ inline void ExpectTablesInOrder(const char* object, const void* address, std::in
     }
 }
 
+// The function type of a member function pointer: result, parameters, const-ness and
+// calling convention, whichever class declares it.
+template <class M>
+struct FunctionOf;
+template <class C, class F>
+struct FunctionOf<F C::*> {
+    using type = F;
+};
+template <class M>
+using FunctionOfT = typename FunctionOf<M>::type;
+template <class C, class F>
+using MemberPointer = F C::*;
+
 }  // namespace contract
 
 // One operation of interface I, by name.
 #define VTX_OP(I, name) ::contract::Op(#name, &I::name)
+
+// The operation I::name has the function type given (for example `const char*(int) const`):
+// another result, parameter, const-ness or calling convention does not build, and the
+// message names the interface and the operation.
+#define VTX_TYPE(I, name, ...)                                                               \
+    static_assert(std::is_same_v<::contract::FunctionOfT<decltype(&I::name)>, __VA_ARGS__>, \
+                  #I "::" #name " does not have the contract's type " #__VA_ARGS__)
+// The same for one of several operations of one name: the overload of that type must exist.
+#define VTX_OVERLOAD_TYPE(I, name, ...) \
+    static_assert(sizeof(static_cast<::contract::MemberPointer<I, __VA_ARGS__>>(&I::name)) != 0, \
+                  #I "::" #name ": " #__VA_ARGS__)

@@ -2,6 +2,7 @@
 
 #include "sdk/object/ObjectImpl.h"
 #include "sdk/object/SmartPtr.h"
+#include "sdk/registration/BlockClassImpl.h"
 #include "tests/unit/registration/CountingKernel.h"
 
 using namespace Vtx;
@@ -16,6 +17,31 @@ struct Thing : CObjectImpl<IObject, IObjectClass> {
 int Thing::live = 0;
 
 using ThingPtr = CSmartPtr<IObject, CBlockFactory>;
+
+struct BlockThing : CObjectImpl<IObject, IBlockClass> {
+    using CObjectImpl::CObjectImpl;
+};
+
+// The typed class accessor answers the class as the block class it is, and the object's
+// table hands out that same address; the kernel services are the same pointer through a
+// const object.
+TEST(ObjectImpl, TypedClassAndBothKernelViewsAnswerTheSamePointers) {
+    CountingKernel kernel;
+    auto* blockClass = new CBlockClassImpl("Probe", nullptr);
+    blockClass->AddRef();
+    OBJECT_CREATIONCTX context{1, 1033, blockClass, &kernel};
+    {
+        BlockThing thing(&context);
+        IBlockClass* typed = thing.GetTypedObjectClass();
+        EXPECT_EQ(typed, static_cast<IBlockClass*>(blockClass));
+        IObject& object = thing;
+        EXPECT_EQ(static_cast<void*>(object.GetTypedObjectClass()), static_cast<void*>(typed));
+        const IObject& constant = thing;
+        EXPECT_EQ(constant.GetKernelServices(), object.GetKernelServices());
+        EXPECT_EQ(constant.GetKernelServices(), static_cast<IKernelServices*>(&kernel));
+    }
+    blockClass->Release();
+}
 
 TEST(ObjectImpl, CreationContextIsCheckedInOrder) {
     CountingKernel kernel;
