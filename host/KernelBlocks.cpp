@@ -4,6 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "host/JsonDocument.h"
 #include "host/KernelCatalog.h"
 #include "sdk/block/BlockImplBase.h"
 #include "sdk/block/PinDescription.h"
@@ -18,9 +19,16 @@ namespace {
 
 using Vtx::pin_description;
 
-// Reads the list of value texts; false when the text is no JSON list.
+// Reads the list of value texts; false when the text is no JSON list. The text is read
+// under the same limits as a patch file (it comes from one), so a list nested deeper than
+// a patch may be is refused with the reason instead of being walked recursively.
 bool ParseValueList(const char* text, std::vector<std::string>& values) {
-    auto parsed = nlohmann::json::parse(text ? text : "", nullptr, false);
+    Json parsed;
+    JsonProblem problem;
+    if (!ReadJsonDocument(text ? text : "", JsonLimits{}, parsed, problem)) {
+        if (problem.text.find("nested deeper") != std::string::npos) throw std::runtime_error("the values text: " + problem.text);
+        return false;
+    }
     if (!parsed.is_array()) return false;
     values.clear();
     for (const auto& entry : parsed) values.push_back(entry.is_string() ? entry.get<std::string>() : entry.dump());
