@@ -18,7 +18,10 @@ constexpr const char* kUsage = "check MODULE.so";
 constexpr const char* kHelp =
     "The conformance check of a catalog module, for catalog authors: loads the module as a\n"
     "host does, uses it through its exports only, and prints one line per check, PASS with\n"
-    "what was checked or FAIL with the reason. The exit status is 1 when any check failed.\n";
+    "what was checked or FAIL with the reason. The exit status is 1 when any check failed.\n"
+    "The module is first loaded in a child process, given 30 s (VTX_LOAD_SECONDS sets another\n"
+    "limit, 1 to 3600): one that crashes, hangs or throws while it loads fails the first\n"
+    "check instead of taking vtxhost with it.\n";
 
 int Check(int argc, char** argv) {
     if (argc != 2 || argv[1][0] == '-') {

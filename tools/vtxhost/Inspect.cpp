@@ -83,6 +83,10 @@ void Put(Json& object, const char* key, Read read) {
         object[key] = read();
     } catch (Vtx::IException& e) {
         object[key] = Json{{"error", e.GetMessageText() ? e.GetMessageText() : ""}};
+    } catch (const std::exception& e) {
+        object[key] = Json{{"error", e.what()}};
+    } catch (...) {
+        object[key] = Json{{"error", "the module threw an exception of a type the host does not know"}};
     }
 }
 
@@ -176,8 +180,20 @@ Json CollectionValue(const char* name, Vtx::IObjectClassCollection<Record>* coll
     Json value = Json::object();
     value["collection"] = name;
     Json records = Json::array();
-    if (collection)
-        for (int i = 0; i < collection->GetCount(); ++i) records.push_back(RecordValue(collection->GetItem(i)));
+    if (collection) {
+        const int count = collection->GetCount();
+        if (count < 0 || count > CModuleCatalog::kMaxRecords)
+            throw std::runtime_error(std::string("the module's collection \"") + name + "\" claims " +
+                                     std::to_string(count) + " records, outside 0 to " +
+                                     std::to_string(CModuleCatalog::kMaxRecords));
+        for (int i = 0; i < count; ++i) {
+            Record* record = collection->GetItem(i);
+            if (!record)
+                throw std::runtime_error(std::string("the module's collection \"") + name +
+                                         "\" holds a null record at index " + std::to_string(i));
+            records.push_back(RecordValue(record));
+        }
+    }
     value["records"] = records;
     return value;
 }
