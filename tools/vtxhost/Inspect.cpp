@@ -294,6 +294,7 @@ public:
         const std::filesystem::path path = directory_ / (name + ".bmp");
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        out.close();  // the bytes are only known to be written once flushed
         if (!out) throw std::runtime_error("cannot write \"" + path.string() + "\"");
         object["bitmapFile"] = path.string();
         return true;

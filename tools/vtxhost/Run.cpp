@@ -33,6 +33,7 @@
 #include "host/ProfilingStatistics.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
+#include "tools/vtxhost/Output.h"
 #include "vtx/EventSource.h"
 
 namespace vtxhost {
@@ -44,7 +45,9 @@ constexpr const char* kHelp =
     "characters escaped as \\n, \\t, \\xHH), every message a block sends (errors are kind 3,\n"
     "trapped exceptions kind 4) and, with --profile, how long each block's Execute took.\n"
     "Ctrl-C stops the patch cleanly between two rounds (Stop, Done, then every block is\n"
-    "released) and exits with status 130.\n"
+    "released) and exits with status 130; SIGTERM and SIGHUP stop it the same way (status\n"
+    "143 and 129). A round that cannot be written to standard output (a full disk, a reader\n"
+    "that went away) stops the run with status 1.\n"
     "\n"
     "  --activations N          run N rounds (10 by default; without it --realtime runs until\n"
     "                           Ctrl-C)\n"
@@ -62,33 +65,40 @@ constexpr const char* kHelp =
     "Exit status: 0 the run went through, 1 the patch or a --set value was refused, 2 wrong\n"
     "arguments, 3 a block reported an error or a trapped exception, 130 stopped by Ctrl-C.\n";
 
-volatile sig_atomic_t interrupted = 0;
+volatile sig_atomic_t interrupted = 0;  // the number of the first stopping signal
 timespec firstInterrupt{};
 
 // The first Ctrl-C asks for a clean stop. Another one a second or more later ends the
 // process at once (a block may hang); one that follows at once is the same request, as
 // tools that signal both the process and its group send it twice.
-void OnInterrupt(int) {
+void OnInterrupt(int signalNumber) {
+    const int saved = errno;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     if (!interrupted) {
         firstInterrupt = now;
-        interrupted = 1;
+        interrupted = signalNumber;
+        errno = saved;
         return;
     }
     const long long elapsedMs = (static_cast<long long>(now.tv_sec) - firstInterrupt.tv_sec) * 1000 +
                                 (now.tv_nsec - firstInterrupt.tv_nsec) / 1000000;
     if (elapsedMs >= 1000) {
-        signal(SIGINT, SIG_DFL);
-        raise(SIGINT);
+        signal(signalNumber, SIG_DFL);
+        raise(signalNumber);
     }
+    errno = saved;
 }
 
+// Ctrl-C, SIGTERM and SIGHUP all ask for the same clean stop. SA_RESTART: a write the
+// signal interrupts goes on, so that no round is lost half printed.
 void CatchInterrupt() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signalNumber);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaction(signalNumber, &action, nullptr);
 }
 
 // A decimal count from minimum to maximum, nothing around it.
@@ -269,6 +279,7 @@ int RunPatch(int argc, char** argv) {
     });
 
     std::int64_t roundsRun = 0;
+    bool outputLost = false;  // a round could not be printed: the run stops
     try {
         LoadedPatch loaded = LoadPatchFile(kernel, options.path, OpenModuleCatalog);
         CPatch& patch = *loaded.patch;
@@ -303,9 +314,12 @@ int RunPatch(int argc, char** argv) {
             [&](std::int64_t round, std::int64_t time) {
                 std::printf("[%lld] t=%.4f s\n", static_cast<long long>(round), static_cast<double>(time) / 1e7);
                 printSinks();
-                std::fflush(stdout);
+                if (!StandardOutputWritten("run")) outputLost = true;
             },
-            [&](std::int64_t time) { return options.realtime ? WaitUntil(start, time) : !interrupted; });
+            [&](std::int64_t time) {
+                if (outputLost) return false;
+                return options.realtime ? WaitUntil(start, time) : !interrupted;
+            });
         patch.Stop();
         // What the blocks handed to the sinks while they stopped.
         printSinks();
@@ -324,11 +338,12 @@ int RunPatch(int argc, char** argv) {
         std::fprintf(stderr, "vtxhost run: %s: out of memory%s\n", options.path, budgetNote().c_str());
         return kExitRefused;
     }
-    std::fflush(stdout);
+    if (!StandardOutputWritten("run") || outputLost) return kExitRefused;
     if (interrupted) {
-        std::fprintf(stderr, "vtxhost run: interrupted; the patch was stopped after %s\n",
+        std::fprintf(stderr, "vtxhost run: %s; the patch was stopped after %s\n",
+                     interrupted == SIGINT ? "interrupted" : (std::string("stopped by SIG") + sigabbrev_np(interrupted)).c_str(),
                      Counted(roundsRun, "round", "rounds").c_str());
-        return kExitInterrupted;
+        return interrupted == SIGINT ? kExitInterrupted : 128 + interrupted;
     }
     if (blockErrors > 0) {
         std::fprintf(stderr, "vtxhost run: %s reported by blocks during the run\n",
