@@ -9,8 +9,8 @@
 // costs 100 000 insertions, not their square.
 //
 // Refused: nesting deeper than the depth limit, a text larger than the size limit, a key
-// given twice in one object, a text holding a NUL character, and a number too large for a
-// double.
+// given twice in one object, a text holding a NUL character, a NUL byte anywhere in the
+// text (the parser would stop at it), and a number too large for a double.
 #include <cstddef>
 #include <string>
 

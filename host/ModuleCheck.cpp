@@ -17,6 +17,7 @@
 #include "host/DatatypeCheck.h"
 #include "host/ModuleCatalog.h"
 #include "host/ModuleLoader.h"
+#include "host/PrintableText.h"
 #include "host/ModuleResources.h"
 #include "platform/Dib.h"
 #include "platform/Resources.h"
@@ -51,6 +52,11 @@ struct Credits {
 };
 
 void RequireText(const char* text, const std::string& what) { Require(text != nullptr, "null " + what); }
+
+// Texts a host shows and writes as JSON must be UTF-8.
+void RequireUtf8(const char* text, const std::string& what) {
+    Require(!text || IsUtf8(text), what + " " + QuotedText(text ? text : "") + " is not UTF-8 text");
+}
 
 void CheckTextList(Vtx::TEXT_LIST* list, const std::string& what, std::set<std::string>* names) {
     if (!list) return;
@@ -96,6 +102,7 @@ void CheckRecord(Record* record, Credits& credits) {
     const char* classId = record->GetClassId();
     RequireText(classId, "class id");
     Require(*classId, "empty class id");
+    RequireUtf8(classId, "the class id");
     if constexpr (std::is_base_of_v<Vtx::IObjectClassInfo, Record>) {
         RequireText(record->GetName(), "name");
         RequireText(record->GetDescription(), "description");
@@ -236,8 +243,11 @@ void CheckLoadedModule(const std::string& path, CModuleLoader* module, CCheckRep
             Require(signature != nullptr, "VtxUserDll_GetDllSignature(1033) answers null");
             RequireText(signature->GetCatalogId(), "catalog id");
             Require(*signature->GetCatalogId(), "empty catalog id");
+            RequireUtf8(signature->GetCatalogId(), "the catalog id");
             RequireText(signature->GetName(), "catalog name");
+            RequireUtf8(signature->GetName(), "the catalog name");
             RequireText(signature->GetDescription(), "catalog description");
+            RequireUtf8(signature->GetDescription(), "the catalog description");
             return std::string("catalog ") + signature->GetCatalogId();
         }))
         return;

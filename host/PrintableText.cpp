@@ -30,7 +30,7 @@ std::size_t SequenceLength(const std::string& text, std::size_t at) {
     return length;
 }
 
-std::string Escaped(const std::string& text, bool quotes) {
+std::string Escaped(const std::string& text, bool quoted) {
     static const char digits[] = "0123456789abcdef";
     std::string out;
     out.reserve(text.size());
@@ -43,8 +43,8 @@ std::string Escaped(const std::string& text, bool quotes) {
             continue;
         }
         ++at;
-        if (c == '\\') out += "\\\\";
-        else if (c == '"' && quotes) out += "\\\"";
+        if (c == '\\' && quoted) out += "\\\\";
+        else if (c == '"' && quoted) out += "\\\"";
         else if (c == '\n') out += "\\n";
         else if (c == '\t') out += "\\t";
         else if (c == '\r') out += "\\r";

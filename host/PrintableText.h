@@ -5,12 +5,13 @@
 
 namespace vtxhost {
 
-// The text with backslashes, control characters (line breaks included), DEL and every byte
-// that is not part of a well-formed UTF-8 sequence written as escapes (\\, \n, \t, \r,
-// \xHH); well-formed UTF-8 is kept as it stands.
+// The text with control characters (line breaks included), DEL and every byte that is not
+// part of a well-formed UTF-8 sequence written as escapes (\n, \t, \r, \xHH); well-formed
+// UTF-8, backslashes included, is kept as it stands.
 std::string PrintableText(const std::string& text);
 
-// PrintableText in double quotes, with the double quotes inside escaped as \".
+// PrintableText in double quotes, with the double quotes and backslashes inside escaped as
+// \" and \\.
 std::string QuotedText(const std::string& text);
 
 // Whether the text is well-formed UTF-8 (no overlong forms, surrogates or values above

@@ -10,6 +10,7 @@
 //   HOSTILETHROW      a static constructor throws an int through the dynamic loader
 //   HOSTILEFOREIGN    creating its block throws an int, which is no exception of any kind
 //                     the host knows
+//   HOSTILEBADID      its catalog id holds a byte that is not UTF-8
 #include <signal.h>
 #include <unistd.h>
 
@@ -58,7 +59,7 @@ Vtx::IObject* CreateGain(const Vtx::OBJECT_CREATIONCTX* context) {
 }
 
 Vtx::catalog_class_registrant catalog =
-    Vtx::catalog_class_registrant("Hostile").language(kEnglish).name("Hostile").description("A hostile catalog").owner();
+    Vtx::catalog_class_registrant(Is("HOSTILEBADID") ? "Hostile\xff" : "Hostile").language(kEnglish).name("Hostile").description("A hostile catalog").owner();
 
 Vtx::author_registrant author =
     Vtx::author_registrant("hostile_author").language(kEnglish).name("H. Ostile").description("Author").owner();

@@ -17,6 +17,7 @@ head -c 20000 libBrennick2010.so > truncated.so
 : > empty.so
 head -c 4096 /dev/urandom | tr '\177' 'x' | sed '1s/^/garbage /' > garbage.so
 mkdir folder.so folder.json
+mkfifo fifo.json
 head -c 100000 /dev/zero | tr '\0' '[' > deep.json
 truncate -s 300M big.json
 # A values text nested 100 000 deep inside a patch that is itself shallow.

@@ -83,4 +83,23 @@ TEST(HostileModules, AForeignExceptionFromAModuleIsReportedByEveryTool) {
     EXPECT_NE(run.output.find("3 failed"), std::string::npos) << run.output;
 }
 
+// A catalog id that is not UTF-8: check fails it, list and inspect --json still describe
+// the module (the stray byte replaced), and inspect's text shows it escaped.
+TEST(HostileModules, ACatalogIdThatIsNotUtf8IsFailedByCheckAndShownByTheOthers) {
+    const std::string module = HostileModule("BadId");
+    ToolRun run = RunVtxhostSplit("check " + module);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("FAIL signature: the catalog id \"Hostile\\xff\" is not UTF-8 text\n"), std::string::npos)
+        << run.output;
+    run = RunVtxhostSplit("list " + std::string(VTX_HOSTILE_MODULE_DIR));
+    EXPECT_EQ(LineOf(run.output, module),
+              module + ": catalog Hostile\xef\xbf\xbd, SDK 5.1.0, 3 block classes, 0 datatype classes");
+    run = RunVtxhostSplit("inspect " + module + " --json");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.output.find("\"catalogId\": \"Hostile\xef\xbf\xbd\""), std::string::npos);
+    run = RunVtxhostSplit("inspect " + module);
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_NE(run.output.find("Catalog Hostile\\xff\n"), std::string::npos) << run.output;
+}
+
 } // namespace

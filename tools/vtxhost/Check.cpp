@@ -7,6 +7,7 @@
 
 #include "host/CheckReport.h"
 #include "host/ModuleCheck.h"
+#include "host/PrintableText.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 
@@ -29,8 +30,8 @@ int Check(int argc, char** argv) {
         return kExitUsage;
     }
     CCheckReport report([](const CheckResult& result) {
-        std::printf("%s %s%s%s\n", result.passed ? "PASS" : "FAIL", result.name.c_str(),
-                    result.detail.empty() ? "" : ": ", result.detail.c_str());
+        std::printf("%s %s%s%s\n", result.passed ? "PASS" : "FAIL", PrintableText(result.name).c_str(),
+                    result.detail.empty() ? "" : ": ", PrintableText(result.detail).c_str());
         std::fflush(stdout);
     });
     // A file name without a folder means the file here, not a library the loader searches for.

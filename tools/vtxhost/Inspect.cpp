@@ -25,6 +25,7 @@
 #include "host/ModuleCatalog.h"
 #include "host/ModuleLoader.h"
 #include "host/ModuleResources.h"
+#include "host/PrintableText.h"
 #include "platform/Dib.h"
 #include "platform/Resources.h"
 #include "tools/vtxhost/BlockDeclarations.h"
@@ -319,9 +320,12 @@ bool WriteBitmaps(Json& model, const Options& options) {
 
 std::string Scalar(const Json& value) {
     if (value.is_null()) return "(none)";
-    if (value.is_string()) return value.get<std::string>();
+    // Texts come from the module: escaped, so that none can start a line or reach the
+    // terminal as a byte that is not UTF-8.
+    if (value.is_string()) return PrintableText(value.get<std::string>());
     if (value.is_boolean()) return value.get<bool>() ? "yes" : "no";
-    if (value.is_object() && value.contains("error")) return "<error: " + value["error"].get<std::string>() + ">";
+    if (value.is_object() && value.contains("error"))
+        return "<error: " + PrintableText(value["error"].get<std::string>()) + ">";
     if (value.is_array()) {
         if (value.empty()) return "(none)";
         std::string joined;
@@ -331,7 +335,7 @@ std::string Scalar(const Json& value) {
         }
         return joined;
     }
-    return value.dump();
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 const char* Label(const std::string& key) {
@@ -404,7 +408,7 @@ void PrintText(std::ostream& out, const Json& model) {
     // The kernel catalog and a single class's listing carry no property sets.
     if (model.contains("properties")) PrintProperties(out, model["properties"]);
     for (const Json& collection : model["collections"]) {
-        out << collection["collection"].get<std::string>() << " (" << collection["records"].size() << ")\n";
+        out << PrintableText(collection["collection"].get<std::string>()) << " (" << collection["records"].size() << ")\n";
         for (const Json& record : collection["records"]) {
             out << "  " << Scalar(record["classId"]) << '\n';
             PrintFields(out, record, "    ", "classId");
@@ -541,7 +545,8 @@ Json KernelCatalogValue(CKernelServices& kernel) {
 
 void Print(const Json& model, const Options& options) {
     if (options.json)
-        std::cout << model.dump(2) << '\n';
+        // A text from the module that is not UTF-8 has its stray bytes replaced (U+FFFD).
+        std::cout << model.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
     else
         PrintText(std::cout, model);
     std::cout.flush();

@@ -128,7 +128,7 @@ int Dispatch(int argc, char** argv) {
                      memory_budget::TakeRefusal(refusal) ? (": " + memory_budget::Describe(refusal)).c_str() : "");
         return kExitRefused;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vtxhost %s: %s\n", argv[1], e.what());
+        std::fprintf(stderr, "vtxhost %s: %s\n", argv[1], ErrorLine(e.what()).c_str());
         return kExitRefused;
     } catch (...) {
         std::fprintf(stderr, "vtxhost %s: a module threw an exception of a type the host does not know\n", argv[1]);

@@ -9,6 +9,8 @@
 #include <cstring>
 #include <iostream>
 
+#include "host/PrintableText.h"
+
 namespace vtxhost {
 
 namespace {
@@ -27,6 +29,11 @@ void PrepareStandardOutput() {
             close(placeholder);
         }
     }
+}
+
+std::string ErrorLine(std::string message) {
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
+    return PrintableText(message);
 }
 
 bool StandardOutputWritten(const char* command) {

@@ -30,6 +30,7 @@
 #include "host/ModuleOpener.h"
 #include "host/ParameterValues.h"
 #include "host/PatchFile.h"
+#include "host/PrintableText.h"
 #include "host/ProfilingStatistics.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
@@ -115,30 +116,6 @@ bool ReadCount(const char* text, long long minimum, long long maximum, long long
 std::string WithoutTrailingNewlines(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     return text;
-}
-
-// A received value on one line: control characters as \n, \r, \t or \xHH.
-std::string Printable(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else {
-            static const char digits[] = "0123456789abcdef";
-            out += "\\x";
-            out += digits[byte >> 4];
-            out += digits[byte & 0xf];
-        }
-    }
-    return out;
 }
 
 std::string Counted(long long count, const char* one, const char* many) {
@@ -258,7 +235,7 @@ int RunPatch(int argc, char** argv) {
     if (options.traceLevel >= 0) {
         kernel.SetInt64Setting("kernel", "trace_level", options.traceLevel);
         kernel.Log().SetObserver([](const LogEntry& entry) {
-            std::printf("log: %s\n", WithoutTrailingNewlines(entry.text).c_str());
+            std::printf("log: %s\n", PrintableText(WithoutTrailingNewlines(entry.text)).c_str());
         });
     }
     std::map<Vtx::IEventSource*, std::string> sources;
@@ -275,7 +252,8 @@ int RunPatch(int argc, char** argv) {
                 text += lastBudgetNote;
             }
         }
-        std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(), text.c_str());
+        std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(),
+                    PrintableText(text).c_str());
     });
 
     std::int64_t roundsRun = 0;
@@ -289,16 +267,17 @@ int RunPatch(int argc, char** argv) {
         std::vector<std::pair<std::string, IReceivedValues*>> sinks;
         for (const std::string& name : patch.BlockNames()) {
             Vtx::IBlock* block = patch.FindBlock(name);
-            sources[static_cast<Vtx::IEventSource*>(block)] = name;
-            if (IReceivedValues* received = ReceivedValuesOf(block)) sinks.emplace_back(name, received);
+            sources[static_cast<Vtx::IEventSource*>(block)] = PrintableText(name);
+            // Names come from the file: escaped, so that none can print a line of its own.
+            if (IReceivedValues* received = ReceivedValuesOf(block)) sinks.emplace_back(PrintableText(name), received);
         }
         const auto printSinks = [&sinks] {
             for (auto& sink : sinks)
                 for (const std::string& value : sink.second->TakeNew())
-                    std::printf("  %s: %s\n", sink.first.c_str(), Printable(value).c_str());
+                    std::printf("  %s: %s\n", sink.first.c_str(), PrintableText(value).c_str());
         };
         const long long blocks = static_cast<long long>(patch.BlockNames().size());
-        std::printf("patch \"%s\": %s, %s%s\n", patch.GetName().c_str(), Counted(blocks, "block", "blocks").c_str(),
+        std::printf("patch %s: %s, %s%s\n", QuotedText(patch.GetName()).c_str(), Counted(blocks, "block", "blocks").c_str(),
                     options.realtime && !options.activationsGiven
                         ? "activations until Ctrl-C"
                         : Counted(options.activations, "activation", "activations").c_str(),
@@ -325,13 +304,13 @@ int RunPatch(int argc, char** argv) {
         printSinks();
         if (patch.IsProfiling()) {
             for (const CPatch::ExecuteProfile& profile : patch.ExecuteProfiles())
-                std::printf("%s", FormatProfilingInfo(profile.catalogId + "/" + profile.classId, profile.name,
+                std::printf("%s", FormatProfilingInfo(profile.catalogId + "/" + profile.classId, PrintableText(profile.name),
                                                       profile.execute)
                                       .c_str());
         }
     } catch (const PatchError& e) {
         std::fflush(stdout);
-        std::fprintf(stderr, "vtxhost run: %s%s\n", e.what(), budgetNote().c_str());
+        std::fprintf(stderr, "vtxhost run: %s%s\n", ErrorLine(e.what()).c_str(), budgetNote().c_str());
         return kExitRefused;
     } catch (const std::bad_alloc&) {
         std::fflush(stdout);
