@@ -25,6 +25,13 @@ truncate -s 300M big.json
   head -c 100000 /dev/zero | tr '\0' '['
   head -c 100000 /dev/zero | tr '\0' ']'
   printf '"}}]}'; } > deep-values.json
+# A generator of 300 000 items with a label every 1 000 of them.
+awk 'BEGIN {
+  printf "{\"modules\":[\"libBrennick2010.so\"],\"blocks\":[{\"name\":\"g\",\"catalog\":\"Brennick2010\","
+  printf "\"class\":\"LabelledSetIntervalGenerator\",\"parameters\":{\"num_items\":300000"
+  for (i = 0; i < 300000; i += 1000) printf ",\"label_%d\":\"x\"", i
+  printf "}}]}\n"
+}' > generator-labels.json
 # A source feeding a chain of 5 000 Vectors and a sink.
 awk 'BEGIN {
   printf "{\"name\":\"chain\",\"modules\":[\"./libBrennick2010.so\"],\"blocks\":[{\"name\":\"s\",\"class\":\"sequence_source\"}"
