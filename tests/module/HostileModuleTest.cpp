@@ -102,4 +102,17 @@ TEST(HostileModules, ACatalogIdThatIsNotUtf8IsFailedByCheckAndShownByTheOthers) 
     EXPECT_NE(run.output.find("Catalog Hostile\\xff\n"), std::string::npos) << run.output;
 }
 
+// Two modules of one catalog: the second is refused with the kernel's text, which ends in a
+// line break of its own, on one line.
+TEST(HostileModules, ACatalogLoadedTwiceIsRefusedOnOneLine) {
+    const std::string patch = "/tmp/vtx_hostile_twice_" + std::to_string(::getpid()) + ".json";
+    std::ofstream(patch) << R"({"name":"t","modules":[")" << HostileModule("Many") << R"(",")" << HostileModule("Foreign")
+                         << R"("],"blocks":[]})";
+    const ToolRun run = RunVtxhostSplit("run " + patch);
+    std::remove(patch.c_str());
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.errors, "vtxhost run: " + patch + ":1: module \"" + HostileModule("Foreign") +
+                              "\" cannot be loaded: The catalog \"Hostile\" is already loaded.\n");
+}
+
 } // namespace

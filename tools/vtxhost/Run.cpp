@@ -105,6 +105,11 @@ void CatchInterrupt() {
 // A decimal count from minimum to maximum, nothing around it.
 bool ReadCount(const char* text, long long minimum, long long maximum, long long& value) {
     if (!text || !*text) return false;
+    // Digits only (strtoll alone would also take leading blanks and a '+').
+    const char* digits = text + (minimum < 0 && *text == '-' ? 1 : 0);
+    if (!*digits) return false;
+    for (const char* c = digits; *c; ++c)
+        if (*c < '0' || *c > '9') return false;
     errno = 0;
     char* end = nullptr;
     const long long parsed = std::strtoll(text, &end, 10);
