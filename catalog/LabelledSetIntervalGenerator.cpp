@@ -80,8 +80,17 @@ void CLabelledSetIntervalGenerator::OnChangedParameter(const std::string& id) {
     if (id != kItemCountId) return;
     const std::size_t old = items_.size();
     const std::size_t count = ItemCount();
-    for (std::size_t i = 0; i < count; ++i) DeclareItem(i);
-    for (std::size_t i = count; i < old; ++i) RemoveItem(i);
+    std::size_t i = 0;
+    try {
+        for (; i < count; ++i) DeclareItem(i);
+    } catch (...) {
+        // Memory ran out part way: the items declared for the new count go again and the
+        // count goes back, so that the block is left with the signature of the old count.
+        for (std::size_t added = old; added <= i && added < count; ++added) RemoveItem(added);
+        itemCount_->SetValue(static_cast<std::int32_t>(old));
+        throw;
+    }
+    for (i = count; i < old; ++i) RemoveItem(i);
     BindItems();
     if (Vtx::IMessageDispatcher* dispatcher = GetEventDispatcher())
         dispatcher->NotifySignatureChanged(this, GetSignature());

@@ -26,6 +26,8 @@ bool CCheckReport::Run(const std::string& name, const std::function<std::string(
         failure = std::string("the module threw: ") + (e.GetMessageText() ? e.GetMessageText() : "(no text)");
     } catch (const std::exception& e) {
         failure = e.what();
+    } catch (...) {
+        failure = "the module threw an exception of a type the host does not know";
     }
     while (!failure.empty() && failure.back() == '\n') failure.pop_back();
     Fail(name, failure);

@@ -24,7 +24,22 @@ T* CCountingKernelServices::Counted(T* object, std::string description) {
 void CCountingKernelServices::Track(ulx::I_ReferenceCountedClass* object, std::string description) {
     if (!object) return;
     object->AddRef();
-    tracked_.push_back(Tracked{object, std::move(description)});
+    auto* asObject = dynamic_cast<Vtx::IObject*>(object);
+    if (asObject) byObject_.emplace(asObject, tracked_.size());
+    tracked_.push_back(Tracked{object, std::move(description), asObject, false});
+    ++live_;
+}
+
+void CCountingKernelServices::Compact() {
+    std::size_t kept = 0;
+    byObject_.clear();
+    for (std::size_t i = 0; i < tracked_.size(); ++i) {
+        if (tracked_[i].forgotten) continue;
+        if (kept != i) tracked_[kept] = std::move(tracked_[i]);
+        if (tracked_[kept].asObject) byObject_.emplace(tracked_[kept].asObject, kept);
+        ++kept;
+    }
+    tracked_.resize(kept);
 }
 
 Vtx::IDatatype* CCountingKernelServices::CreateDatatype(const char* catalogId, const char* classId) {
@@ -50,10 +65,13 @@ Vtx::IRunTimeContext* CCountingKernelServices::CreateRunTimeContext(Vtx::IBlock*
 }
 
 std::int32_t CCountingKernelServices::DestroyObject(Vtx::IObject* object) {
-    auto held = [&](const Tracked& entry) {
-        return dynamic_cast<Vtx::IObject*>(entry.object) == object;
-    };
-    tracked_.erase(std::remove_if(tracked_.begin(), tracked_.end(), held), tracked_.end());
+    const auto range = byObject_.equal_range(object);
+    for (auto it = range.first; it != range.second; ++it) {
+        if (tracked_[it->second].forgotten) continue;
+        tracked_[it->second].forgotten = true;
+        --live_;
+    }
+    byObject_.erase(range.first, range.second);
     return CKernelServices::DestroyObject(object);
 }
 
@@ -62,18 +80,19 @@ std::vector<std::string> CCountingKernelServices::Settle() {
     // free others, so passes repeat until one changes nothing.
     for (bool progress = true; progress;) {
         progress = false;
-        for (std::size_t i = 0; i < tracked_.size();) {
+        for (std::size_t i = 0; i < tracked_.size(); ++i) {
+            if (tracked_[i].forgotten) continue;
             ulx::I_ReferenceCountedClass* object = tracked_[i].object;
             object->AddRef();
             const std::int32_t count = object->Release();
             if (count <= 1) {
-                tracked_.erase(tracked_.begin() + static_cast<std::ptrdiff_t>(i));
+                tracked_[i].forgotten = true;
+                --live_;
                 object->Release();
                 progress = true;
-            } else {
-                ++i;
             }
         }
+        Compact();
     }
     std::vector<std::string> leaks;
     for (const Tracked& entry : tracked_) {
@@ -84,6 +103,8 @@ std::vector<std::string> CCountingKernelServices::Settle() {
         entry.object->Release();
     }
     tracked_.clear();
+    byObject_.clear();
+    live_ = 0;
     return leaks;
 }
 

@@ -9,6 +9,7 @@
 // of others it held), and names those that stay held: the leaks.
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "host/kernel/KernelServices.h"
@@ -31,7 +32,7 @@ public:
 
     // Counts an object made elsewhere (a block the host created through a module signature).
     void Track(ulx::I_ReferenceCountedClass* object, std::string description);
-    std::size_t TrackedCount() const { return tracked_.size(); }
+    std::size_t TrackedCount() const { return live_; }
 
     // Lets go of every object no one else holds; describes each one still held by others
     // ("kernel/double datatype, held 2 more times"). Those stay alive and are forgotten.
@@ -41,11 +42,19 @@ private:
     struct Tracked {
         ulx::I_ReferenceCountedClass* object;
         std::string description;
+        Vtx::IObject* asObject;  // the object as DestroyObject names it, or null
+        bool forgotten;          // destroyed on request, or let go of by Settle
     };
     template <class T>
     T* Counted(T* object, std::string description);
+    // Drops the forgotten entries and indexes the rest again.
+    void Compact();
 
+    // Entries are only marked while objects are let go of (which may call back into
+    // DestroyObject or Track); they are removed between passes, so every step is linear.
     std::vector<Tracked> tracked_;
+    std::unordered_multimap<Vtx::IObject*, std::size_t> byObject_;
+    std::size_t live_ = 0;
 };
 
 } // namespace vtxhost

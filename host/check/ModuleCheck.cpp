@@ -17,6 +17,8 @@
 #include "host/modules/ModuleCatalog.h"
 #include "host/modules/ModuleLoader.h"
 #include "host/modules/ModuleResources.h"
+#include "host/modules/ChildProcess.h"
+#include "host/run/PrintableText.h"
 #include "platform/Dib.h"
 #include "platform/Resources.h"
 #include "vtx/ClassInfo.h"
@@ -33,6 +35,8 @@ constexpr std::uint16_t kEnglish = 1033;
 // Ids beyond this many records are not looked at: a broken count must not stall the check.
 constexpr int kMaxRecords = 100000;
 constexpr std::int32_t kMaxListCount = 100000;
+// How long the trial load in a child process may take.
+constexpr unsigned kTrialSeconds = 30;
 
 std::string Quoted(const char* text) { return text ? "\"" + std::string(text) + "\"" : "null"; }
 
@@ -48,6 +52,11 @@ struct Credits {
 };
 
 void RequireText(const char* text, const std::string& what) { Require(text != nullptr, "null " + what); }
+
+// Texts a host shows and writes as JSON must be UTF-8.
+void RequireUtf8(const char* text, const std::string& what) {
+    Require(!text || IsUtf8(text), what + " " + QuotedText(text ? text : "") + " is not UTF-8 text");
+}
 
 void CheckTextList(Vtx::TEXT_LIST* list, const std::string& what, std::set<std::string>* names) {
     if (!list) return;
@@ -93,6 +102,7 @@ void CheckRecord(Record* record, Credits& credits) {
     const char* classId = record->GetClassId();
     RequireText(classId, "class id");
     Require(*classId, "empty class id");
+    RequireUtf8(classId, "the class id");
     if constexpr (std::is_base_of_v<Vtx::IObjectClassInfo, Record>) {
         RequireText(record->GetName(), "name");
         RequireText(record->GetDescription(), "description");
@@ -186,16 +196,20 @@ std::string CheckLanguages(CModuleLoader& module) {
     Require(languageIdAt(count) == 0 && languageIdAt(-1) == 0,
             "VtxUserDll_GetDllLanguageID answers a language for an index outside 0.." + std::to_string(count - 1));
     std::string listed;
+    std::set<std::uint16_t> asked;
     for (std::uint16_t language : languages) {
+        if (!asked.insert(language).second) continue;
         Vtx::IDllSignature* signature = module.GetSignature(language);
         Require(signature != nullptr, "no signature for listed language " + std::to_string(language));
         Require(signature->GetLanguageId() == language, "the signature for language " + std::to_string(language) +
                                                             " says it is for " + std::to_string(signature->GetLanguageId()));
-        listed += (listed.empty() ? "" : ", ") + std::to_string(language);
+        if (asked.size() <= 16) listed += (listed.empty() ? "" : ", ") + std::to_string(language);
     }
+    if (asked.size() > 16) listed += " and " + std::to_string(asked.size() - 16) + " more";
     // A language the module does not list gets the English signature, or the first.
-    std::uint16_t unlisted = 0x7FFF;
-    while (std::find(languages.begin(), languages.end(), unlisted) != languages.end()) --unlisted;
+    std::uint16_t unlisted = 0;
+    if (!FindUnlistedLanguage(languages, unlisted))
+        return "languages " + listed + ": every id is listed, none is left to try the fallback with";
     Vtx::IDllSignature* fallback = module.GetSignature(unlisted);
     Require(fallback != nullptr, "no signature for unlisted language " + std::to_string(unlisted));
     const bool hasEnglish = std::find(languages.begin(), languages.end(), kEnglish) != languages.end();
@@ -229,8 +243,11 @@ void CheckLoadedModule(const std::string& path, CModuleLoader* module, CCheckRep
             Require(signature != nullptr, "VtxUserDll_GetDllSignature(1033) answers null");
             RequireText(signature->GetCatalogId(), "catalog id");
             Require(*signature->GetCatalogId(), "empty catalog id");
+            RequireUtf8(signature->GetCatalogId(), "the catalog id");
             RequireText(signature->GetName(), "catalog name");
+            RequireUtf8(signature->GetName(), "the catalog name");
             RequireText(signature->GetDescription(), "catalog description");
+            RequireUtf8(signature->GetDescription(), "the catalog description");
             return std::string("catalog ") + signature->GetCatalogId();
         }))
         return;
@@ -306,11 +323,43 @@ void CheckLoadedModule(const std::string& path, CModuleLoader* module, CCheckRep
 
 } // namespace
 
+bool FindUnlistedLanguage(const std::vector<std::uint16_t>& listed, std::uint16_t& unlisted) {
+    std::vector<bool> taken(0x10000, false);
+    for (std::uint16_t id : listed) taken[id] = true;
+    for (long id = 0x7FFF; id >= 0; --id)
+        if (!taken[static_cast<std::size_t>(id)]) return unlisted = static_cast<std::uint16_t>(id), true;
+    for (long id = 0x8000; id <= 0xFFFF; ++id)
+        if (!taken[static_cast<std::size_t>(id)]) return unlisted = static_cast<std::uint16_t>(id), true;
+    return false;
+}
+
 void CheckModule(const std::string& path, CCheckReport& report) {
     // The kernel services made for the classes outlive the module's objects but not the
     // module: they are settled before it is unloaded.
     std::unique_ptr<CModuleLoader> module;
     if (!report.Run("exports", [&] {
+            // A module may crash, hang, throw through the dynamic loader or play with the
+            // process while it loads: it is loaded in a child process first, and only a
+            // module that loads there and describes itself is loaded here.
+            const unsigned seconds = LoadSeconds(kTrialSeconds);
+            const ChildOutcome trial = RunInChild(
+                [&] {
+                    try {
+                        CModuleLoader trialModule(path);
+                        return std::string(trialModule.GetSignature(kEnglish) ? "loaded" : "no signature");
+                    } catch (const std::exception& e) {
+                        return std::string("failed: ") + e.what();
+                    } catch (...) {
+                        return std::string("failed: it threw an exception of a type the host does not know");
+                    }
+                },
+                seconds);
+            if (trial.late)
+                throw CheckFailure("loading it in a child process did not finish within " + std::to_string(seconds) +
+                                   " s");
+            if (trial.answer.rfind("failed: ", 0) == 0) throw CheckFailure(trial.answer.substr(8));
+            if (trial.answer.empty())
+                throw CheckFailure("loading it in a child process ended it (" + DescribeFailure(trial) + ")");
             module = std::make_unique<CModuleLoader>(path);
             return std::string("the seven entry points and DllMain; the module attached");
         }))
@@ -322,6 +371,8 @@ void CheckModule(const std::string& path, CCheckReport& report) {
         report.Fail("module", std::string("the module threw: ") + (e.GetMessageText() ? e.GetMessageText() : "(no text)"));
     } catch (const std::exception& e) {
         report.Fail("module", e.what());
+    } catch (...) {
+        report.Fail("module", "the module threw an exception of a type the host does not know");
     }
 }
 

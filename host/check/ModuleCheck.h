@@ -8,7 +8,9 @@
 // lists and the fallback for one it does not; every record's texts and lists; bitmaps;
 // every datatype class (host/check/DatatypeCheck.h) and every block class (host/check/BlockCheck.h);
 // and, at the end, that every object the module obtained or created was released.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vtxhost {
 
@@ -17,5 +19,9 @@ class CCheckReport;
 // Adds every check's result to the report; a module that cannot be loaded, or offers no
 // signature, ends the check early with that failure.
 void CheckModule(const std::string& path, CCheckReport& report);
+
+// A language id the list does not hold, to try the fallback with: 0x7FFF, or the nearest
+// below it (then above it) that is free. False when the list holds all 65 536 ids.
+bool FindUnlistedLanguage(const std::vector<std::uint16_t>& listed, std::uint16_t& unlisted);
 
 } // namespace vtxhost

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "host/kernel/KernelCatalog.h"
+#include "host/kernel/JsonDocument.h"
 #include "sdk/block/BlockImplBase.h"
 #include "sdk/block/PinDescription.h"
 #include "vtx/BlockSignature.h"
@@ -18,9 +19,29 @@ namespace {
 
 using Vtx::pin_description;
 
-// Reads the list of value texts; false when the text is no JSON list.
+// The block's wrappers turn a std::exception into the SDK's exception through its formatted
+// constructor, which reads "%%" as "%": a message quoting a value has its '%' doubled, so
+// that the value reaches the host as it was written.
+std::string AsFormatText(const std::string& message) {
+    std::string text;
+    text.reserve(message.size());
+    for (char c : message) {
+        if (c == '%') text += '%';
+        text += c;
+    }
+    return text;
+}
+
+// Reads the list of value texts; false when the text is no JSON list. The text is read
+// under the same limits as a patch file (it comes from one), so a list nested deeper than
+// a patch may be is refused with the reason instead of being walked recursively.
 bool ParseValueList(const char* text, std::vector<std::string>& values) {
-    auto parsed = nlohmann::json::parse(text ? text : "", nullptr, false);
+    Json parsed;
+    JsonProblem problem;
+    if (!ReadJsonDocument(text ? text : "", JsonLimits{}, parsed, problem)) {
+        if (problem.text.find("nested deeper") != std::string::npos) throw std::runtime_error("the values text: " + problem.text);
+        return false;
+    }
     if (!parsed.is_array()) return false;
     values.clear();
     for (const auto& entry : parsed) values.push_back(entry.is_string() ? entry.get<std::string>() : entry.dump());
@@ -61,6 +82,15 @@ protected:
         GetParameterValue<Vtx::IBool>("repeat");
         GetParameterValue<Vtx::IInt>("period");
         GetSignature()->FindOutputPin("output");
+        // A stored signature's values are checked here, as a value set later would be, so
+        // that a bad one is refused when the patch loads, with the value named.
+        std::vector<std::string> values;
+        if (!ParseValueList(GetParameterValue<Vtx::IString>("values")->GetValue(), values))
+            throw std::runtime_error("the stored \"values\" are not a JSON list");
+        std::string refused;
+        if (!ValuesReadable(values, &refused))
+            throw std::runtime_error(AsFormatText("the stored value \"" + refused + "\" is not a valid " + TypeName() +
+                                                  " value"));
     }
 
     bool OnChangingParameter(const std::string& id, Vtx::IDatatype* newValue) override {
@@ -140,8 +170,9 @@ private:
     // Whether every text loads into a value of the configured class. A class that throws
     // on a text it cannot read (rather than answering false) has the text and the class
     // named in the error passed on; the trial value is released either way.
-    bool ValuesReadable(const std::vector<std::string>& texts) {
+    bool ValuesReadable(const std::vector<std::string>& texts, std::string* refused = nullptr) {
         for (const std::string& text : texts) {
+            if (refused) *refused = text;
             Vtx::IDatatype* value = NewValue();
             if (!value) return false;
             std::string failure;
@@ -155,12 +186,17 @@ private:
             }
             value->Release();
             if (!failure.empty())
-                throw std::runtime_error("the value \"" + text + "\" is not a valid " +
-                                         GetParameterValue<Vtx::IString>("catalog")->GetValue() + "/" +
-                                         GetParameterValue<Vtx::IString>("class")->GetValue() + " value: " + failure);
+                throw std::runtime_error(
+                    AsFormatText("the value \"" + text + "\" is not a valid " + TypeName() + " value: " + failure));
             if (!ok) return false;
         }
         return true;
+    }
+
+    // "catalog/class" of the values.
+    std::string TypeName() {
+        return std::string(GetParameterValue<Vtx::IString>("catalog")->GetValue()) + "/" +
+               GetParameterValue<Vtx::IString>("class")->GetValue();
     }
 
     void DeclareOutput() {

@@ -2,15 +2,27 @@
 // clears and copies reuse) is private to the set, and its copy and both forms work on it.
 #include "host/kernel/LabelledSet.h"
 
+#include <stdexcept>
 #include <string_view>
 
 #include "host/kernel/JsonText.h"
 #include "host/kernel/KernelServices.h"
+#include "host/run/PrintableText.h"
 #include "vtx/KernelServices.h"
 
 namespace vtxhost {
 
 using nlohmann::json;
+
+namespace {
+
+bool IsUtf8Label(const char* label) {
+    for (const char* c = label; *c; ++c)
+        if (static_cast<unsigned char>(*c) >= 0x80) return IsUtf8(label);
+    return true;
+}
+
+} // namespace
 
 // ---- labelled set init information -----------------------------------------------------
 
@@ -256,6 +268,9 @@ Vtx::IDatatype* CLabelledSetImpl::NewElement(const std::string& catalogId, const
 void CLabelledSetImpl::AddItem(Vtx::IDatatype* value, const char* label) {
     if (!value) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullDatatype);
     Vtx::TranslateStdExceptions([&] {
+        // The text form is JSON, which holds UTF-8 text only: a label it could not write is
+        // refused here, not every time the set is written.
+        if (label && !IsUtf8Label(label)) throw std::invalid_argument("a label of a labelled set must be UTF-8 text");
         Vtx::IObjectClass* objectClass = value->GetObjectClass();
         if (!objectClass || objectClass != acceptedClass_) AcceptClass(value, objectClass);
         // The usual case, a kept element of the class in the next slot, is handled here.
@@ -327,7 +342,8 @@ bool CLabelledSetImpl::ReadBinary(const std::string& payload) {
         for (std::uint32_t i = 0; ok && i < count; ++i) {
             std::string label, itemCatalog, itemClass, itemPayload;
             if (!reader.Text(label) || !reader.Text(itemCatalog) || !reader.Text(itemClass) ||
-                !reader.Text(itemPayload) || (!classId.empty() && (itemCatalog != catalogId || itemClass != classId))) {
+                !reader.Text(itemPayload) || (!classId.empty() && (itemCatalog != catalogId || itemClass != classId)) ||
+                !IsUtf8(label)) {
                 ok = false;
                 break;
             }
@@ -510,7 +526,13 @@ std::string CLabelledSetImpl::WriteText() {
         items.push_back(entry);
     }
     json out{{"element", json::array({catalogId_, classId_})}, {"items", items}};
-    return out.dump();
+    try {
+        return out.dump();
+    } catch (const json::type_error&) {
+        // Labels are UTF-8 (AddItem and the readers see to it); an element's text is not.
+        throw std::invalid_argument("an element of the labelled set has a text form that is not UTF-8, which its "
+                                    "text form cannot hold");
+    }
 }
 
 bool CLabelledSetImpl::ReadText(const std::string& text) {
@@ -534,11 +556,19 @@ bool CLabelledSetImpl::ReadText(const std::string& text) {
     PutText(payload, catalogId);
     PutText(payload, classId);
     PutU32(payload, static_cast<std::uint32_t>(parsed["items"].size()));
+    // A key that is given must hold a text; one left out is the empty text.
+    const auto textOf = [](const json& entry, const char* key, std::string& text) {
+        const auto found = entry.find(key);
+        if (found == entry.end()) return text.clear(), true;
+        if (!found->is_string()) return false;
+        text = found->get<std::string>();
+        return true;
+    };
     for (const json& entry : parsed["items"]) {
         if (!entry.is_object() || !entry.contains("value") || !entry["value"].is_string()) return false;
-        const std::string label = entry.value("label", "");
-        const std::string itemCatalog = classId.empty() ? entry.value("catalog", "") : catalogId;
-        const std::string itemClass = classId.empty() ? entry.value("class", "") : classId;
+        std::string label, itemCatalog = catalogId, itemClass = classId;
+        if (!textOf(entry, "label", label)) return false;
+        if (classId.empty() && (!textOf(entry, "catalog", itemCatalog) || !textOf(entry, "class", itemClass))) return false;
         Vtx::IDatatype* element = NewElement(itemCatalog, itemClass);
         std::string itemPayload;
         bool ok = false;

@@ -14,12 +14,19 @@ namespace vtxhost {
 namespace {
 
 template <class T>
-std::vector<std::string> IdsOf(Vtx::IObjectClassCollection<T>* collection) {
+std::vector<std::string> IdsOf(Vtx::IObjectClassCollection<T>* collection, ObjectKind kind) {
     std::vector<std::string> ids;
     if (!collection) return ids;
     const int count = collection->GetCount();
+    const std::string what = std::string("the module's ") + ObjectKindName(kind) + " class collection";
+    if (count < 0 || count > CModuleCatalog::kMaxRecords)
+        throw std::runtime_error(what + " claims " + std::to_string(count) + " records, outside 0 to " +
+                                 std::to_string(CModuleCatalog::kMaxRecords));
+    ids.reserve(static_cast<std::size_t>(count));
     for (int i = 0; i < count; ++i) {
-        const char* id = collection->GetAt(i)->GetClassId();
+        T* record = collection->GetAt(i);
+        if (!record) throw std::runtime_error(what + " holds a null record at index " + std::to_string(i));
+        const char* id = record->GetClassId();
         ids.push_back(id ? id : "");
     }
     return ids;
@@ -33,18 +40,40 @@ CModuleCatalog::CModuleCatalog(Vtx::IDllSignature* signature) : signature_(signa
     id_ = id;
 }
 
-std::vector<std::string> CModuleCatalog::GetClassIds(ObjectKind kind) {
+std::vector<std::string> CModuleCatalog::GetClassIds(ObjectKind kind) { return Classes(kind).ids; }
+
+bool CModuleCatalog::HasClass(ObjectKind kind, const std::string& classId) {
+    return Classes(kind).index.count(classId) > 0;
+}
+
+void CModuleCatalog::ReadClassLists() {
+    for (ObjectKind kind : {ObjectKind::Block, ObjectKind::Datatype, ObjectKind::DatatypeInitInfo, ObjectKind::Domain,
+                            ObjectKind::Layout})
+        Classes(kind);
+}
+
+const CModuleCatalog::ClassList& CModuleCatalog::Classes(ObjectKind kind) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto found = classes_.find(kind);
+    if (found != classes_.end()) return found->second;
+    ClassList list;
+    list.ids = ReadClassIds(kind);
+    list.index.insert(list.ids.begin(), list.ids.end());
+    return classes_.emplace(kind, std::move(list)).first->second;
+}
+
+std::vector<std::string> CModuleCatalog::ReadClassIds(ObjectKind kind) {
     switch (kind) {
-    case ObjectKind::Block: return IdsOf(signature_->GetBlockClasses());
-    case ObjectKind::Datatype: return IdsOf(signature_->GetDatatypeClasses());
+    case ObjectKind::Block: return IdsOf(signature_->GetBlockClasses(), kind);
+    case ObjectKind::Datatype: return IdsOf(signature_->GetDatatypeClasses(), kind);
     case ObjectKind::DatatypeInitInfo: {
         std::vector<std::string> ids;
-        for (const std::string& id : IdsOf(signature_->GetDatatypeClasses()))
+        for (const std::string& id : Classes(ObjectKind::Datatype).ids)
             if (signature_->HasDatatypeInitInfo(id.c_str())) ids.push_back(id);
         return ids;
     }
-    case ObjectKind::Domain: return IdsOf(signature_->GetDatatypeDomainClasses());
-    case ObjectKind::Layout: return IdsOf(signature_->GetDatatypeLayoutClasses());
+    case ObjectKind::Domain: return IdsOf(signature_->GetDatatypeDomainClasses(), kind);
+    case ObjectKind::Layout: return IdsOf(signature_->GetDatatypeLayoutClasses(), kind);
     }
     return {};
 }

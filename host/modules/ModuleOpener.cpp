@@ -33,10 +33,15 @@ std::shared_ptr<void> OpenModuleCatalog(CKernelServices& kernel, const std::stri
         signature = opened->loader->GetSignature(kernel.GetLanguageId());
         if (!signature) throw std::runtime_error("the module offers no module signature");
         auto catalog = std::make_shared<CModuleCatalog>(signature);
+        catalog->ReadClassLists();
         kernel.AddCatalog(catalog);
         opened->catalogId = catalog->GetCatalogId();
     } catch (Vtx::IException& e) {
         throw std::runtime_error(e.GetMessageText() ? e.GetMessageText() : "the module's catalog cannot be used");
+    } catch (const std::exception&) {
+        throw;
+    } catch (...) {
+        throw std::runtime_error("the module threw an exception of a type the host does not know");
     }
     return opened;
 }

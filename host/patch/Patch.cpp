@@ -40,6 +40,8 @@ auto Guarded(const std::string& context, F&& call) -> decltype(call()) {
         throw PatchError(context + ": " + (e.GetMessageText() ? e.GetMessageText() : "error"));
     } catch (const std::exception& e) {
         throw PatchError(context + ": " + e.what());
+    } catch (...) {
+        throw PatchError(context + ": an exception of a type the host does not know");
     }
 }
 
@@ -54,6 +56,8 @@ auto GuardedIn(Context&& context, F&& call) -> decltype(call()) {
         throw PatchError(context() + ": " + (e.GetMessageText() ? e.GetMessageText() : "error"));
     } catch (const std::exception& e) {
         throw PatchError(context() + ": " + e.what());
+    } catch (...) {
+        throw PatchError(context() + ": an exception of a type the host does not know");
     }
 }
 

@@ -111,6 +111,7 @@ public:
     const std::string& GraphvizFileWritten() const { return graphvizFile_; }
     bool IsRunning() const { return running_; }
     const std::string& GetName() const { return name_; }
+    CKernelServices& GetKernel() const { return kernel_; }
 
 private:
     struct Entry {

@@ -11,7 +11,7 @@
 #include <utility>
 
 #include "host/patch/BlockProbe.h"
-#include "host/patch/JsonDocument.h"
+#include "host/kernel/JsonDocument.h"
 #include "host/kernel/KernelServices.h"
 #include "host/patch/ParameterValues.h"
 #include "host/patch/StoredSignature.h"

@@ -2,6 +2,9 @@
 
 #include <cctype>
 #include <map>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
 
 #include "host/kernel/KernelDatatypeBase.h"
 #include "host/patch/Patch.h"
@@ -36,25 +39,59 @@ bool IsAnyDatatype(const std::string& catalogId, const std::string& classId) {
     return catalogId == "kernel" && classId == "generic_datatype";
 }
 
-// The datatype that leaves the output: its datatype object's class when it has one; for an
-// output that takes the datatype of one of its block's inputs, what reaches that input;
-// otherwise its declared type. depth bounds the walk back along the links.
-std::string OutputDatatype(Vtx::IOutputPin* output, int depth) {
+// The output's own answer, when it has one: its datatype object's class, or its declared
+// type unless that is the generic datatype taken from one of its block's inputs.
+bool OwnDatatype(Vtx::IOutputPin* output, std::string& type, Vtx::IOutputPin*& from) {
+    from = nullptr;
     if (Vtx::IDatatype* datatype = output->GetDatatype()) {
         const std::string classId = ClassIdOf(datatype);
-        if (!classId.empty() && !IsAnyDatatype(CatalogIdOf(datatype), classId))
-            return CatalogIdOf(datatype) + "/" + classId;
+        if (!classId.empty() && !IsAnyDatatype(CatalogIdOf(datatype), classId)) {
+            type = CatalogIdOf(datatype) + "/" + classId;
+            return true;
+        }
     }
     const std::string catalogId = Text(output->GetTypeCatalogId()), classId = Text(output->GetTypeClassId());
+    type = catalogId + "/" + classId;
     const std::string source = Text(output->GetTypeSourcePinId());
-    if (IsAnyDatatype(catalogId, classId) && !source.empty() && depth > 0) {
-        Vtx::IBlockSignature* signature = output->GetBlock() ? output->GetBlock()->GetSignature() : nullptr;
-        Vtx::IInputPin* input = signature ? signature->FindInputPin(source.c_str()) : nullptr;
-        auto* linked = input ? dynamic_cast<Vtx::IOutputPin*>(input->GetLinkedOutput()) : nullptr;
-        if (linked) return OutputDatatype(linked, depth - 1);
-    }
-    return catalogId + "/" + classId;
+    if (!IsAnyDatatype(catalogId, classId) || source.empty()) return true;
+    Vtx::IBlockSignature* signature = output->GetBlock() ? output->GetBlock()->GetSignature() : nullptr;
+    Vtx::IInputPin* input = signature ? signature->FindInputPin(source.c_str()) : nullptr;
+    from = input ? dynamic_cast<Vtx::IOutputPin*>(input->GetLinkedOutput()) : nullptr;
+    return from == nullptr;
 }
+
+// The datatype that leaves each output: its datatype object's class when it has one; for
+// an output that takes the datatype of one of its block's inputs, what reaches that input;
+// otherwise its declared type. The walk back along the links is a loop, and every output
+// it passes is remembered, so a chain is walked once however many edges it feeds.
+class OutputTypes {
+public:
+    const std::string& Of(Vtx::IOutputPin* start) {
+        if (auto known = types_.find(start); known != types_.end()) return known->second;
+        std::vector<Vtx::IOutputPin*> path;
+        std::unordered_set<Vtx::IOutputPin*> onPath;
+        std::string type;
+        for (Vtx::IOutputPin* output = start; output;) {
+            if (auto known = types_.find(output); known != types_.end()) {
+                type = known->second;
+                break;
+            }
+            Vtx::IOutputPin* from = nullptr;
+            const bool own = OwnDatatype(output, type, from);
+            path.push_back(output);
+            onPath.insert(output);
+            // A loop back onto the walk (links never form one in a patch) ends at the
+            // declared type.
+            if (own || onPath.count(from)) break;
+            output = from;
+        }
+        for (Vtx::IOutputPin* output : path) types_.emplace(output, type);
+        return types_.at(start);
+    }
+
+private:
+    std::unordered_map<Vtx::IOutputPin*, std::string> types_;
+};
 
 std::pair<std::string, std::string> ClassOf(Vtx::IBlock* block) {
     Vtx::IObjectClass* blockClass = block->GetObjectClass();
@@ -76,7 +113,7 @@ std::string PatchGraphviz(CPatch& patch) {
         dot += "  b" + std::to_string(i) + " [label=" + Quoted(names[i] + "\n" + identity.first + " / " + identity.second) +
                "];\n";
     }
-    const int depth = static_cast<int>(names.size());
+    OutputTypes types;
     for (std::size_t i = 0; i < names.size(); ++i) {
         Vtx::IBlockSignature* signature = patch.FindBlock(names[i])->GetSignature();
         if (!signature) continue;
@@ -88,7 +125,7 @@ std::string PatchGraphviz(CPatch& patch) {
             auto from = index.find(output->GetBlock());
             if (from == index.end()) continue;
             dot += "  b" + std::to_string(from->second) + " -> b" + std::to_string(i) +
-                   " [label=" + Quoted(OutputDatatype(output, depth)) + ", taillabel=" + Quoted(Text(output->GetId())) +
+                   " [label=" + Quoted(types.Of(output)) + ", taillabel=" + Quoted(Text(output->GetId())) +
                    ", headlabel=" + Quoted(Text(input->GetId())) + "];\n";
         }
     }

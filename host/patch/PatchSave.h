@@ -1,7 +1,8 @@
 #pragma once
 // Writes a patch as a patch file (PatchFile.h) from which it loads back as it is now: its
-// modules, every block with its catalog, class, trace level and stored signature (every pin
-// and parameter with the parameter values, StoredSignature.h), and its links.
+// modules, the kernel switches it set, every block with its catalog, class, trace level and
+// stored signature (every pin and parameter with the parameter values, StoredSignature.h),
+// and its links.
 #include <string>
 #include <vector>
 
@@ -13,7 +14,14 @@ class CPatch;
 std::string SavePatchText(CPatch& patch, const std::vector<std::string>& modulePaths);
 // Absolute module paths are written as they are; relative ones (to the current folder) are
 // written relative to the file's folder, so that the saved file finds the same modules
-// wherever the two are moved together. PatchError when the file cannot be written.
+// wherever the two are moved together. PatchError with the reason when the file cannot be
+// written (WriteFileReplacing).
 void SavePatchFile(CPatch& patch, const std::vector<std::string>& modulePaths, const std::string& path);
+
+// Writes the text to a new file beside path and renames it over path, so that path holds
+// either its old content or the whole new one, never a part. A path that names a link
+// replaces the file linked to; one that names anything but a regular file (a named pipe, a
+// folder) is refused without being opened. PatchError with the reason on failure.
+void WriteFileReplacing(const std::string& path, const std::string& text);
 
 } // namespace vtxhost

@@ -5,7 +5,7 @@
 #include <set>
 #include <type_traits>
 
-#include "host/patch/JsonDocument.h"
+#include "host/kernel/JsonDocument.h"
 #include "host/kernel/KernelServices.h"
 #include "host/patch/Patch.h"
 #include "vtx/BlockSignature.h"

@@ -169,9 +169,17 @@ Vtx::IInputPin* CBlockSignatureImpl::CreateInputPin(const char* id, const char* 
         Reference<CInputPinImpl> pin(Referenced(new CInputPinImpl(block_, pinId, Text(name), Text(description),
                                                                   catalogId, classId, flag0, flag1, flag2)));
         pin->SetDatatype(datatype.get());
-        if (existing)
+        if (existing) {
+            // A pin declared again with another type takes the place of the old one in its
+            // link too: the output it is linked to must never keep the old one.
+            if (COutputPinImpl* output = existing->LinkedOutput()) {
+                output->RemoveLink(existing);
+                existing->SetLinkedOutput(nullptr);
+                output->AddLink(pin.get());
+                pin->SetLinkedOutput(output);
+            }
             inputs_.Replace(pin.get())->Release();
-        else
+        } else
             inputs_.Append(pin.get());
         return pin.get();
     });
@@ -195,9 +203,16 @@ Vtx::IOutputPin* CBlockSignatureImpl::CreateOutputPin(const char* id, const char
                                                                     catalogId, classId, Text(outputTag),
                                                                     Text(typeSourcePinId))));
         pin->SetDatatype(datatype.get());
-        if (existing)
+        if (existing) {
+            // The same for an output: its links move to the pin that replaces it.
+            while (existing->GetLinkCount() > 0) {
+                auto* input = static_cast<CInputPinImpl*>(existing->GetLinkedInput(0));
+                existing->RemoveLink(input);
+                input->SetLinkedOutput(pin.get());
+                pin->AddLink(input);
+            }
             outputs_.Replace(pin.get())->Release();
-        else
+        } else
             outputs_.Append(pin.get());
         return pin.get();
     });

@@ -51,8 +51,26 @@ COutputPinImpl::COutputPinImpl(Vtx::IBlock* block, std::string id, std::string n
       outputTag_(std::move(outputTag)), typeSourcePinId_(std::move(typeSourcePinId)) {}
 
 Vtx::ISyncInPin* COutputPinImpl::GetLinkedInput(std::int32_t index) {
-    CheckRange(index, links_.size());
-    return links_[index];
+    if (holes_ > 0) CloseHoles();
+    CheckRange(index, links_.size() - first_);
+    return links_[first_ + static_cast<std::size_t>(index)];
+}
+
+void COutputPinImpl::AddLink(CInputPinImpl* input) {
+    input->SetLinkSlot(links_.size());
+    links_.push_back(input);
+}
+
+void COutputPinImpl::CloseHoles() {
+    std::size_t kept = 0;
+    for (std::size_t i = first_; i < links_.size(); ++i) {
+        if (!links_[i]) continue;
+        links_[i]->SetLinkSlot(kept);
+        links_[kept++] = links_[i];
+    }
+    links_.resize(kept);
+    first_ = 0;
+    holes_ = 0;
 }
 
 void COutputPinImpl::SetOutputTexts(std::string outputTag, std::string typeSourcePinId) {
@@ -61,7 +79,36 @@ void COutputPinImpl::SetOutputTexts(std::string outputTag, std::string typeSourc
 }
 
 void COutputPinImpl::RemoveLink(CInputPinImpl* input) {
-    links_.erase(std::remove(links_.begin(), links_.end(), input), links_.end());
+    std::size_t slot = input ? input->LinkSlot() : links_.size();
+    if (slot < first_ || slot >= links_.size() || links_[slot] != input) {
+        // Not where the input says: an input linked elsewhere, or not linked at all.
+        slot = links_.size();
+        for (std::size_t i = first_; i < links_.size() && input; ++i)
+            if (links_[i] == input) slot = i;
+        if (slot == links_.size()) return;
+    }
+    links_[slot] = nullptr;
+    if (slot == first_) {
+        while (first_ < links_.size() && !links_[first_]) {
+            if (first_ != slot) --holes_;
+            ++first_;
+        }
+    } else if (slot + 1 == links_.size()) {
+        links_.pop_back();
+        while (links_.size() > first_ && !links_.back()) {
+            links_.pop_back();
+            --holes_;
+        }
+    } else {
+        ++holes_;
+    }
+    if (first_ == links_.size()) {
+        links_.clear();
+        first_ = 0;
+        holes_ = 0;
+    } else if (first_ > links_.size() / 2) {
+        CloseHoles();  // gives back the room of the links removed from the front
+    }
 }
 
 CParameterPinImpl::CParameterPinImpl(Vtx::IBlock* block, std::string id, std::string name,

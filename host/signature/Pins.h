@@ -91,9 +91,13 @@ public:
     void SetNewData(bool value) { newData_ = value; }
     Vtx::DatatypeTime LastDeliveredTime() const { return lastDelivered_; }
     void SetLastDeliveredTime(Vtx::DatatypeTime time) { lastDelivered_ = time; }
+    // Where the linked output keeps this input in its list (its own bookkeeping).
+    std::size_t LinkSlot() const { return linkSlot_; }
+    void SetLinkSlot(std::size_t slot) { linkSlot_ = slot; }
 
 private:
     bool flags_[3];
+    std::size_t linkSlot_ = 0;
     CClassIdentityList requiredInterfaces_;
     COutputPinImpl* linkedOutput_ = nullptr;
     bool newData_ = false;
@@ -106,20 +110,27 @@ public:
                    std::string typeCatalogId, std::string typeClassId, std::string outputTag,
                    std::string typeSourcePinId);
 
-    std::int32_t GetLinkCount() override { return static_cast<std::int32_t>(links_.size()); }
+    std::int32_t GetLinkCount() override { return static_cast<std::int32_t>(links_.size() - first_ - holes_); }
     Vtx::ISyncInPin* GetLinkedInput(std::int32_t index) override;
     const char* GetOutputTag() override { return outputTag_.c_str(); }
     const char* GetTypeSourcePinId() override { return typeSourcePinId_.c_str(); }
 
     void SetOutputTexts(std::string outputTag, std::string typeSourcePinId);
     // Host side, used by the patch.
-    void AddLink(CInputPinImpl* input) { links_.push_back(input); }
+    void AddLink(CInputPinImpl* input);
+    // Constant time for the first or the last link (a teardown removes them in order);
+    // one removed from the middle leaves a hole, closed on the next look-up by index.
     void RemoveLink(CInputPinImpl* input);
 
 private:
+    void CloseHoles();
+
     std::string outputTag_;
     std::string typeSourcePinId_;
+    // The live links are links_[first_..], in link order, less holes_ null entries.
     std::vector<CInputPinImpl*> links_;
+    std::size_t first_ = 0;
+    std::size_t holes_ = 0;
 };
 
 class CParameterPinImpl : public CPinBase<Vtx::IParameterPinSignature> {

@@ -17,8 +17,29 @@ head -c 20000 libBrennick2010.so > truncated.so
 : > empty.so
 head -c 4096 /dev/urandom | tr '\177' 'x' | sed '1s/^/garbage /' > garbage.so
 mkdir folder.so folder.json
+mkfifo fifo.json
 head -c 100000 /dev/zero | tr '\0' '[' > deep.json
 truncate -s 300M big.json
+# A values text nested 100 000 deep inside a patch that is itself shallow.
+{ printf '{"name":"deep-values","blocks":[{"name":"s","class":"sequence_source","parameters":{"values":"'
+  head -c 100000 /dev/zero | tr '\0' '['
+  head -c 100000 /dev/zero | tr '\0' ']'
+  printf '"}}]}'; } > deep-values.json
+# A generator of 300 000 items with a label every 1 000 of them.
+awk 'BEGIN {
+  printf "{\"modules\":[\"libBrennick2010.so\"],\"blocks\":[{\"name\":\"g\",\"catalog\":\"Brennick2010\","
+  printf "\"class\":\"LabelledSetIntervalGenerator\",\"parameters\":{\"num_items\":300000"
+  for (i = 0; i < 300000; i += 1000) printf ",\"label_%d\":\"x\"", i
+  printf "}}]}\n"
+}' > generator-labels.json
+# A source feeding a chain of 5 000 Vectors and a sink.
+awk 'BEGIN {
+  printf "{\"name\":\"chain\",\"modules\":[\"./libBrennick2010.so\"],\"blocks\":[{\"name\":\"s\",\"class\":\"sequence_source\"}"
+  for (i = 0; i < 5000; i++) printf ",{\"name\":\"v%d\",\"catalog\":\"Brennick2010\",\"class\":\"Vector\"}", i
+  printf ",{\"name\":\"end\",\"class\":\"sink\"}],\"links\":[{\"from\":\"s.output\",\"to\":\"v0.input\"}"
+  for (i = 1; i < 5000; i++) printf ",{\"from\":\"v%d.output\",\"to\":\"v%d.input\"}", i - 1, i
+  printf ",{\"from\":\"v4999.output\",\"to\":\"end.input\"}]}\n"
+}' > chain.json
 
 failed=0 count=0
 while IFS='|' read -r status arguments expected; do
@@ -28,7 +49,10 @@ while IFS='|' read -r status arguments expected; do
   expected=$(echo "$expected" | sed -e 's/^ *//' -e 's/ *$//')
   read -ra words <<< "$arguments"
   count=$((count + 1))
-  if [[ "${words[0]}" == "INTERRUPT" ]]; then
+  if [[ "${words[0]}" == "SMALLSTACK" ]]; then
+    # A stack of 1 MiB, as a thread of a host embedding the library might have.
+    (ulimit -s 1024 && timeout 120 "$vtxhost" "${words[@]:1}") > out.txt 2>&1
+  elif [[ "${words[0]}" == "INTERRUPT" ]]; then
     # Ctrl-C after a second: the patch is stopped and the status tells so.
     timeout --preserve-status -s INT 1 "$vtxhost" "${words[@]:1}" > out.txt 2>&1
   else

@@ -141,6 +141,12 @@ TEST(VtxhostCommands, HelpVersionAndUsage) {
         {"run {dir}/seq.json --bogus", 2, {}, {"unexpected argument \"--bogus\""}},
         {"run {dir}/seq.json --activations -1", 2, {}, {"--activations takes a count from 0 to 9223372036854775807, not \"-1\""}},
         {"run {dir}/seq.json --activations 99999999999999999999", 2, {}, {"--activations takes a count"}},
+        {"run {dir}/seq.json --activations ' 5'", 2, {}, {"--activations takes a count from 0 to 9223372036854775807, not \" 5\""}},
+        {"run {dir}/seq.json --activations +5", 2, {}, {"--activations takes a count from 0 to 9223372036854775807, not \"+5\""}},
+        // An option's value that reads like --help is the option's value.
+        {"run {dir}/seq.json --set --help", 2, {}, {"--set takes BLOCK.PARAM=TEXT, not \"--help\""}},
+        {"run {dir}/seq.json --activations --help", 2, {}, {"--activations takes a count from 0 to 9223372036854775807, not \"--help\""}},
+        {"run {dir}/seq.json --help --set", 0, {"usage: vtxhost run PATCH"}, {}},
         {"run {dir}/seq.json --set numbers.period", 2, {}, {"--set takes BLOCK.PARAM=TEXT, not \"numbers.period\""}},
         {"run {dir}/seq.json --set .period=3", 2, {}, {"--set takes BLOCK.PARAM=TEXT"}},
     };

@@ -1,6 +1,7 @@
 #include "tools/vtxhost/BlockDeclarations.h"
 
 #include "host/patch/BlockProbe.h"
+#include "host/run/PrintableText.h"
 #include "vtx/Domain.h"
 
 namespace vtxhost {
@@ -51,16 +52,16 @@ std::string YesNo(const Json& value) { return value.is_boolean() && value.get<bo
 
 std::string Joined(const Json& list) {
     std::string text;
-    for (const Json& item : list) text += (text.empty() ? "" : ", ") + item.get<std::string>();
+    for (const Json& item : list) text += (text.empty() ? "" : ", ") + PrintableText(item.get<std::string>());
     return text;
 }
 
 void PrintPinHead(std::ostream& out, const Json& pin, const std::string& indent) {
-    out << indent << pin["id"].get<std::string>() << '\n';
-    out << indent << "  Name: " << pin["name"].get<std::string>() << '\n';
+    out << indent << PrintableText(pin["id"].get<std::string>()) << '\n';
+    out << indent << "  Name: " << PrintableText(pin["name"].get<std::string>()) << '\n';
     if (!pin["description"].get<std::string>().empty())
-        out << indent << "  Description: " << pin["description"].get<std::string>() << '\n';
-    out << indent << "  Datatype: " << pin["datatype"].get<std::string>();
+        out << indent << "  Description: " << PrintableText(pin["description"].get<std::string>()) << '\n';
+    out << indent << "  Datatype: " << PrintableText(pin["datatype"].get<std::string>());
     if (pin["datatype"] == "kernel/generic_datatype") out << " (any datatype)";
     out << '\n';
 }
@@ -107,7 +108,7 @@ DeclarationsJson DescribeBlockClass(CKernelServices& kernel, const std::string& 
 
 void PrintBlockDeclarations(std::ostream& out, const DeclarationsJson& declarations, const std::string& indent) {
     if (declarations.contains("error")) {
-        out << indent << "Pins and parameters: <no block can be made: " << declarations["error"].get<std::string>()
+        out << indent << "Pins and parameters: <no block can be made: " << PrintableText(declarations["error"].get<std::string>())
             << ">\n";
         return;
     }
@@ -117,12 +118,14 @@ void PrintBlockDeclarations(std::ostream& out, const DeclarationsJson& declarati
         PrintPinHead(out, parameter, inner);
         const Json& value = parameter["default"];
         out << inner << "  Default: "
-            << (!value.is_string() ? "(none)" : value.get<std::string>().empty() ? "(empty)" : value.get<std::string>())
+            << (!value.is_string()                   ? "(none)"
+                : value.get<std::string>().empty() ? "(empty)"
+                                                   : PrintableText(value.get<std::string>()))
             << '\n';
         if (parameter["domain"].is_object()) {
             const std::string bounds = BoundText(parameter["domain"]);
             out << inner << "  Domain: " << (bounds.empty() ? "no bounds" : bounds) << " ("
-                << parameter["domain"]["class"].get<std::string>() << ")\n";
+                << PrintableText(parameter["domain"]["class"].get<std::string>()) << ")\n";
         }
         out << inner << "  Changes while running: " << YesNo(parameter["changeableWhileRunning"]) << '\n';
     }
@@ -136,10 +139,10 @@ void PrintBlockDeclarations(std::ostream& out, const DeclarationsJson& declarati
     for (const Json& output : declarations["outputs"]) {
         PrintPinHead(out, output, inner);
         if (output["followsInput"].is_string())
-            out << inner << "  Takes the datatype of input: " << output["followsInput"].get<std::string>() << '\n';
+            out << inner << "  Takes the datatype of input: " << PrintableText(output["followsInput"].get<std::string>()) << '\n';
     }
     for (const Json& growth : declarations["growth"])
-        out << indent << "More with \"" << growth["parameter"].get<std::string>() << "\": at "
+        out << indent << "More with \"" << PrintableText(growth["parameter"].get<std::string>()) << "\": at "
             << growth["value"].get<long long>() << " the block also declares " << Joined(growth["adds"]) << '\n';
 }
 

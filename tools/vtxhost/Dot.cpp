@@ -9,6 +9,7 @@
 #include "host/patch/PatchGraph.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
+#include "tools/vtxhost/Output.h"
 
 namespace vtxhost {
 
@@ -27,7 +28,7 @@ int DotPatch(int argc, char** argv) {
         LoadedPatch loaded = LoadPatchFile(kernel, argv[1], OpenModuleCatalog);
         std::fputs(PatchGraphviz(*loaded.patch).c_str(), stdout);
     } catch (const PatchError& e) {
-        std::fprintf(stderr, "vtxhost dot: %s\n", e.what());
+        std::fprintf(stderr, "vtxhost dot: %s\n", ErrorLine(e.what()).c_str());
         return kExitRefused;
     }
     return kExitSuccess;

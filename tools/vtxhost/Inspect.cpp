@@ -26,6 +26,7 @@
 #include "host/modules/ModuleCatalog.h"
 #include "host/modules/ModuleLoader.h"
 #include "host/modules/ModuleResources.h"
+#include "host/run/PrintableText.h"
 #include "platform/Dib.h"
 #include "platform/Resources.h"
 #include "tools/vtxhost/BlockDeclarations.h"
@@ -84,6 +85,10 @@ void Put(Json& object, const char* key, Read read) {
         object[key] = read();
     } catch (Vtx::IException& e) {
         object[key] = Json{{"error", e.GetMessageText() ? e.GetMessageText() : ""}};
+    } catch (const std::exception& e) {
+        object[key] = Json{{"error", e.what()}};
+    } catch (...) {
+        object[key] = Json{{"error", "the module threw an exception of a type the host does not know"}};
     }
 }
 
@@ -177,8 +182,20 @@ Json CollectionValue(const char* name, Vtx::IObjectClassCollection<Record>* coll
     Json value = Json::object();
     value["collection"] = name;
     Json records = Json::array();
-    if (collection)
-        for (int i = 0; i < collection->GetCount(); ++i) records.push_back(RecordValue(collection->GetItem(i)));
+    if (collection) {
+        const int count = collection->GetCount();
+        if (count < 0 || count > CModuleCatalog::kMaxRecords)
+            throw std::runtime_error(std::string("the module's collection \"") + name + "\" claims " +
+                                     std::to_string(count) + " records, outside 0 to " +
+                                     std::to_string(CModuleCatalog::kMaxRecords));
+        for (int i = 0; i < count; ++i) {
+            Record* record = collection->GetItem(i);
+            if (!record)
+                throw std::runtime_error(std::string("the module's collection \"") + name +
+                                         "\" holds a null record at index " + std::to_string(i));
+            records.push_back(RecordValue(record));
+        }
+    }
     value["records"] = records;
     return value;
 }
@@ -279,6 +296,7 @@ public:
         const std::filesystem::path path = directory_ / (name + ".bmp");
         std::ofstream out(path, std::ios::binary);
         out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+        out.close();  // the bytes are only known to be written once flushed
         if (!out) throw std::runtime_error("cannot write \"" + path.string() + "\"");
         object["bitmapFile"] = path.string();
         return true;
@@ -303,9 +321,12 @@ bool WriteBitmaps(Json& model, const Options& options) {
 
 std::string Scalar(const Json& value) {
     if (value.is_null()) return "(none)";
-    if (value.is_string()) return value.get<std::string>();
+    // Texts come from the module: escaped, so that none can start a line or reach the
+    // terminal as a byte that is not UTF-8.
+    if (value.is_string()) return PrintableText(value.get<std::string>());
     if (value.is_boolean()) return value.get<bool>() ? "yes" : "no";
-    if (value.is_object() && value.contains("error")) return "<error: " + value["error"].get<std::string>() + ">";
+    if (value.is_object() && value.contains("error"))
+        return "<error: " + PrintableText(value["error"].get<std::string>()) + ">";
     if (value.is_array()) {
         if (value.empty()) return "(none)";
         std::string joined;
@@ -315,7 +336,7 @@ std::string Scalar(const Json& value) {
         }
         return joined;
     }
-    return value.dump();
+    return value.dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
 const char* Label(const std::string& key) {
@@ -388,7 +409,7 @@ void PrintText(std::ostream& out, const Json& model) {
     // The kernel catalog and a single class's listing carry no property sets.
     if (model.contains("properties")) PrintProperties(out, model["properties"]);
     for (const Json& collection : model["collections"]) {
-        out << collection["collection"].get<std::string>() << " (" << collection["records"].size() << ")\n";
+        out << PrintableText(collection["collection"].get<std::string>()) << " (" << collection["records"].size() << ")\n";
         for (const Json& record : collection["records"]) {
             out << "  " << Scalar(record["classId"]) << '\n';
             PrintFields(out, record, "    ", "classId");
@@ -525,7 +546,8 @@ Json KernelCatalogValue(CKernelServices& kernel) {
 
 void Print(const Json& model, const Options& options) {
     if (options.json)
-        std::cout << model.dump(2) << '\n';
+        // A text from the module that is not UTF-8 has its stray bytes replaced (U+FFFD).
+        std::cout << model.dump(2, ' ', false, Json::error_handler_t::replace) << '\n';
     else
         PrintText(std::cout, model);
     std::cout.flush();

@@ -4,9 +4,7 @@
 // and number of block and datatype classes; a file that is not a module is listed with
 // the reason. Each file is loaded in a child process of its own, so that a file that
 // crashes or hangs while it loads is reported instead of ending the listing.
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <string.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -22,6 +20,8 @@
 #include <nlohmann/json.hpp>
 
 #include "host/modules/ModuleLoader.h"
+#include "host/modules/ChildProcess.h"
+#include "host/run/PrintableText.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 #include "vtx/Collection.h"
@@ -49,7 +49,8 @@ constexpr const char* kHelp =
     "its path, catalog id, SDK version and number of block and datatype classes. Files\n"
     "named *.so that are not modules are listed with the reason. A folder given that cannot\n"
     "be read makes the exit status 1; folders of VTX_MODULE_PATH or the installed folders\n"
-    "that do not exist are passed over.\n";
+    "that do not exist are passed over. Each file is loaded in a child process and given\n"
+    "10 s (VTX_LOAD_SECONDS sets another limit, 1 to 3600).\n";
 
 // The module folder of the prefix this vtxhost was installed under, found from its own
 // path: <prefix>/bin/vtxhost next to <prefix>/<module folder>. Empty when unknown.
@@ -85,54 +86,24 @@ Json Describe(const std::string& path) {
                                   (e.GetMessageText() ? e.GetMessageText() : "")}};
     } catch (const std::exception& e) {
         return Json{{"error", e.what()}};
+    } catch (...) {
+        return Json{{"error", "the module threw an exception of a type the host does not know"}};
     }
 }
 
-// Loads the file in a child process; its description, or {"error": why}.
+// Loads the file in a child process; its description, or {"error": why}. The time limit is
+// the parent's: whatever the module does with alarms and signals or the processes it
+// starts, the listing goes on when it passes.
 Json DescribeInChild(const std::string& path) {
-    int channel[2];
-    if (pipe(channel) != 0) return Json{{"error", std::string("no pipe: ") + std::strerror(errno)}};
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child < 0) {
-        close(channel[0]);
-        close(channel[1]);
-        return Json{{"error", std::string("no child process: ") + std::strerror(errno)}};
-    }
-    if (child == 0) {
-        close(channel[0]);
-        alarm(kLoadSeconds);
-        const std::string text = Describe(path).dump();
-        for (std::size_t written = 0; written < text.size();) {
-            const ssize_t n = write(channel[1], text.data() + written, text.size() - written);
-            if (n <= 0) break;
-            written += static_cast<std::size_t>(n);
-        }
-        // Straight out: the module's own exit-time code and the parent's buffers stay untouched.
-        _exit(0);
-    }
-    close(channel[1]);
-    std::string text;
-    char buffer[4096];
-    for (ssize_t n; (n = read(channel[0], buffer, sizeof buffer)) != 0;) {
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            break;
-        }
-        if (text.size() < 65536) text.append(buffer, static_cast<std::size_t>(n));
-    }
-    close(channel[0]);
-    int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
-    }
-    if (WIFSIGNALED(status)) {
-        if (WTERMSIG(status) == SIGALRM)
-            return Json{{"error", "did not finish loading within " + std::to_string(kLoadSeconds) + " s"}};
-        return Json{{"error", std::string("crashed while loading (") + strsignal(WTERMSIG(status)) + ")"}};
-    }
-    const Json described = Json::parse(text, nullptr, false);
+    const unsigned seconds = LoadSeconds(kLoadSeconds);
+    const ChildOutcome outcome = RunInChild(
+        [&] { return Describe(path).dump(-1, ' ', false, Json::error_handler_t::replace); }, seconds);
+    if (outcome.late) return Json{{"error", "did not finish loading within " + std::to_string(seconds) + " s"}};
+    if (outcome.signalled)
+        return Json{{"error", std::string("crashed while loading (") + strsignal(outcome.signal) + ")"}};
+    const Json described = Json::parse(outcome.answer, nullptr, false);
     if (described.is_discarded() || !described.is_object())
-        return Json{{"error", "ended while loading (exit status " + std::to_string(WEXITSTATUS(status)) + ")"}};
+        return Json{{"error", "ended while loading (" + DescribeFailure(outcome) + ")"}};
     return described;
 }
 
@@ -142,11 +113,13 @@ std::string Plural(long long count, const char* one, const char* many) {
 
 void PrintLine(const std::string& path, const Json& described) {
     if (described.contains("error")) {
-        std::printf("%s: not a module: %s\n", path.c_str(), described["error"].get<std::string>().c_str());
+        std::printf("%s: not a module: %s\n", PrintableText(path).c_str(),
+                    PrintableText(described["error"].get<std::string>()).c_str());
         return;
     }
-    std::printf("%s: catalog %s, SDK %s, %s, %s\n", path.c_str(), described["catalogId"].get<std::string>().c_str(),
-                described["sdkVersion"].get<std::string>().c_str(),
+    std::printf("%s: catalog %s, SDK %s, %s, %s\n", PrintableText(path).c_str(),
+                PrintableText(described["catalogId"].get<std::string>()).c_str(),
+                PrintableText(described["sdkVersion"].get<std::string>()).c_str(),
                 Plural(described["blocks"].get<long long>(), "block class", "block classes").c_str(),
                 Plural(described["datatypes"].get<long long>(), "datatype class", "datatype classes").c_str());
 }

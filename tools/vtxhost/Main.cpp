@@ -1,6 +1,7 @@
 // vtxhost: a command-line host for catalog modules.
 #include <cstdio>
 #include <cstring>
+#include <cstdlib>
 #include <exception>
 #include <map>
 #include <new>
@@ -10,6 +11,7 @@
 #include "module/ModuleState.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
+#include "tools/vtxhost/Output.h"
 
 #ifndef VTXHOST_VERSION
 #define VTXHOST_VERSION "unknown"
@@ -41,6 +43,13 @@ void PrintOverview(FILE* out) {
 void PrintHelp(const Command& command) {
     std::printf("usage: vtxhost %s\n", command.usage.c_str());
     if (!command.help.empty()) std::printf("\n%s", command.help.c_str());
+}
+
+// The options of every command that take the next argument as their value.
+bool TakesValue(const char* argument) {
+    for (const char* option : {"--activations", "--trace-level", "--memory-limit", "--set", "--language", "--bitmaps"})
+        if (!std::strcmp(argument, option)) return true;
+    return false;
 }
 
 bool IsHelpOption(const char* argument) { return !std::strcmp(argument, "--help") || !std::strcmp(argument, "-h"); }
@@ -79,8 +88,11 @@ int UsageError(const char* name) {
 
 } // namespace vtxhost
 
-int main(int argc, char** argv) {
-    using namespace vtxhost;
+namespace vtxhost {
+
+namespace {
+
+int Dispatch(int argc, char** argv) {
     if (argc < 2) {
         PrintOverview(stderr);
         return kExitUsage;
@@ -100,7 +112,8 @@ int main(int argc, char** argv) {
         return kExitUsage;
     }
     for (int i = 2; i < argc; ++i) {
-        if (IsHelpOption(argv[i])) {
+        // "--set --help" sets a value; it does not ask for help.
+        if (IsHelpOption(argv[i]) && !TakesValue(argv[i - 1])) {
             PrintHelp(found->second);
             return kExitSuccess;
         }
@@ -115,7 +128,31 @@ int main(int argc, char** argv) {
                      memory_budget::TakeRefusal(refusal) ? (": " + memory_budget::Describe(refusal)).c_str() : "");
         return kExitRefused;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "vtxhost %s: %s\n", argv[1], e.what());
+        std::fprintf(stderr, "vtxhost %s: %s\n", argv[1], ErrorLine(e.what()).c_str());
+        return kExitRefused;
+    } catch (...) {
+        std::fprintf(stderr, "vtxhost %s: a module threw an exception of a type the host does not know\n", argv[1]);
         return kExitRefused;
     }
+}
+
+} // namespace
+
+} // namespace vtxhost
+
+int main(int argc, char** argv) {
+    using namespace vtxhost;
+    PrepareStandardOutput();
+    // An exception nothing can catch: thrown by a module's static initialisation through
+    // the dynamic loader, or across a frame that does not let exceptions pass.
+    std::set_terminate([] {
+        static const char text[] = "vtxhost: stopped by an exception that cannot be caught where it was thrown "
+                                   "(a module that throws while it loads does this)\n";
+        std::fwrite(text, 1, sizeof text - 1, stderr);
+        std::abort();
+    });
+    const int status = Dispatch(argc, argv);
+    // A result that did not reach standard output is no success.
+    if (!StandardOutputWritten(argc < 2 ? "" : argv[1]) && status == kExitSuccess) return kExitRefused;
+    return status;
 }

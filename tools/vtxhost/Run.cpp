@@ -31,8 +31,10 @@
 #include "host/patch/ParameterValues.h"
 #include "host/patch/PatchFile.h"
 #include "host/run/ProfilingStatistics.h"
+#include "host/run/PrintableText.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
+#include "tools/vtxhost/Output.h"
 #include "vtx/EventSource.h"
 
 namespace vtxhost {
@@ -44,7 +46,9 @@ constexpr const char* kHelp =
     "characters escaped as \\n, \\t, \\xHH), every message a block sends (errors are kind 3,\n"
     "trapped exceptions kind 4) and, with --profile, how long each block's Execute took.\n"
     "Ctrl-C stops the patch cleanly between two rounds (Stop, Done, then every block is\n"
-    "released) and exits with status 130.\n"
+    "released) and exits with status 130; SIGTERM and SIGHUP stop it the same way (status\n"
+    "143 and 129). A round that cannot be written to standard output (a full disk, a reader\n"
+    "that went away) stops the run with status 1.\n"
     "\n"
     "  --activations N          run N rounds (10 by default; without it --realtime runs until\n"
     "                           Ctrl-C)\n"
@@ -62,38 +66,50 @@ constexpr const char* kHelp =
     "Exit status: 0 the run went through, 1 the patch or a --set value was refused, 2 wrong\n"
     "arguments, 3 a block reported an error or a trapped exception, 130 stopped by Ctrl-C.\n";
 
-volatile sig_atomic_t interrupted = 0;
+volatile sig_atomic_t interrupted = 0;  // the number of the first stopping signal
 timespec firstInterrupt{};
 
 // The first Ctrl-C asks for a clean stop. Another one a second or more later ends the
 // process at once (a block may hang); one that follows at once is the same request, as
 // tools that signal both the process and its group send it twice.
-void OnInterrupt(int) {
+void OnInterrupt(int signalNumber) {
+    const int saved = errno;
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
     if (!interrupted) {
         firstInterrupt = now;
-        interrupted = 1;
+        interrupted = signalNumber;
+        errno = saved;
         return;
     }
     const long long elapsedMs = (static_cast<long long>(now.tv_sec) - firstInterrupt.tv_sec) * 1000 +
                                 (now.tv_nsec - firstInterrupt.tv_nsec) / 1000000;
     if (elapsedMs >= 1000) {
-        signal(SIGINT, SIG_DFL);
-        raise(SIGINT);
+        signal(signalNumber, SIG_DFL);
+        raise(signalNumber);
     }
+    errno = saved;
 }
 
+// Ctrl-C, SIGTERM and SIGHUP all ask for the same clean stop. SA_RESTART: a write the
+// signal interrupts goes on, so that no round is lost half printed.
 void CatchInterrupt() {
     struct sigaction action {};
     action.sa_handler = OnInterrupt;
+    action.sa_flags = SA_RESTART;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signalNumber);
+    for (int signalNumber : {SIGINT, SIGTERM, SIGHUP}) sigaction(signalNumber, &action, nullptr);
 }
 
 // A decimal count from minimum to maximum, nothing around it.
 bool ReadCount(const char* text, long long minimum, long long maximum, long long& value) {
     if (!text || !*text) return false;
+    // Digits only (strtoll alone would also take leading blanks and a '+').
+    const char* digits = text + (minimum < 0 && *text == '-' ? 1 : 0);
+    if (!*digits) return false;
+    for (const char* c = digits; *c; ++c)
+        if (*c < '0' || *c > '9') return false;
     errno = 0;
     char* end = nullptr;
     const long long parsed = std::strtoll(text, &end, 10);
@@ -105,30 +121,6 @@ bool ReadCount(const char* text, long long minimum, long long maximum, long long
 std::string WithoutTrailingNewlines(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     return text;
-}
-
-// A received value on one line: control characters as \n, \r, \t or \xHH.
-std::string Printable(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else {
-            static const char digits[] = "0123456789abcdef";
-            out += "\\x";
-            out += digits[byte >> 4];
-            out += digits[byte & 0xf];
-        }
-    }
-    return out;
 }
 
 std::string Counted(long long count, const char* one, const char* many) {
@@ -248,7 +240,7 @@ int RunPatch(int argc, char** argv) {
     if (options.traceLevel >= 0) {
         kernel.SetInt64Setting("kernel", "trace_level", options.traceLevel);
         kernel.Log().SetObserver([](const LogEntry& entry) {
-            std::printf("log: %s\n", WithoutTrailingNewlines(entry.text).c_str());
+            std::printf("log: %s\n", PrintableText(WithoutTrailingNewlines(entry.text)).c_str());
         });
     }
     std::map<Vtx::IEventSource*, std::string> sources;
@@ -265,10 +257,12 @@ int RunPatch(int argc, char** argv) {
                 text += lastBudgetNote;
             }
         }
-        std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(), text.c_str());
+        std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(),
+                    PrintableText(text).c_str());
     });
 
     std::int64_t roundsRun = 0;
+    bool outputLost = false;  // a round could not be printed: the run stops
     try {
         LoadedPatch loaded = LoadPatchFile(kernel, options.path, OpenModuleCatalog);
         CPatch& patch = *loaded.patch;
@@ -278,16 +272,17 @@ int RunPatch(int argc, char** argv) {
         std::vector<std::pair<std::string, IReceivedValues*>> sinks;
         for (const std::string& name : patch.BlockNames()) {
             Vtx::IBlock* block = patch.FindBlock(name);
-            sources[static_cast<Vtx::IEventSource*>(block)] = name;
-            if (IReceivedValues* received = ReceivedValuesOf(block)) sinks.emplace_back(name, received);
+            sources[static_cast<Vtx::IEventSource*>(block)] = PrintableText(name);
+            // Names come from the file: escaped, so that none can print a line of its own.
+            if (IReceivedValues* received = ReceivedValuesOf(block)) sinks.emplace_back(PrintableText(name), received);
         }
         const auto printSinks = [&sinks] {
             for (auto& sink : sinks)
                 for (const std::string& value : sink.second->TakeNew())
-                    std::printf("  %s: %s\n", sink.first.c_str(), Printable(value).c_str());
+                    std::printf("  %s: %s\n", sink.first.c_str(), PrintableText(value).c_str());
         };
         const long long blocks = static_cast<long long>(patch.BlockNames().size());
-        std::printf("patch \"%s\": %s, %s%s\n", patch.GetName().c_str(), Counted(blocks, "block", "blocks").c_str(),
+        std::printf("patch %s: %s, %s%s\n", QuotedText(patch.GetName()).c_str(), Counted(blocks, "block", "blocks").c_str(),
                     options.realtime && !options.activationsGiven
                         ? "activations until Ctrl-C"
                         : Counted(options.activations, "activation", "activations").c_str(),
@@ -303,32 +298,36 @@ int RunPatch(int argc, char** argv) {
             [&](std::int64_t round, std::int64_t time) {
                 std::printf("[%lld] t=%.4f s\n", static_cast<long long>(round), static_cast<double>(time) / 1e7);
                 printSinks();
-                std::fflush(stdout);
+                if (!StandardOutputWritten("run")) outputLost = true;
             },
-            [&](std::int64_t time) { return options.realtime ? WaitUntil(start, time) : !interrupted; });
+            [&](std::int64_t time) {
+                if (outputLost) return false;
+                return options.realtime ? WaitUntil(start, time) : !interrupted;
+            });
         patch.Stop();
         // What the blocks handed to the sinks while they stopped.
         printSinks();
         if (patch.IsProfiling()) {
             for (const CPatch::ExecuteProfile& profile : patch.ExecuteProfiles())
-                std::printf("%s", FormatProfilingInfo(profile.catalogId + "/" + profile.classId, profile.name,
+                std::printf("%s", FormatProfilingInfo(profile.catalogId + "/" + profile.classId, PrintableText(profile.name),
                                                       profile.execute)
                                       .c_str());
         }
     } catch (const PatchError& e) {
         std::fflush(stdout);
-        std::fprintf(stderr, "vtxhost run: %s%s\n", e.what(), budgetNote().c_str());
+        std::fprintf(stderr, "vtxhost run: %s%s\n", ErrorLine(e.what()).c_str(), budgetNote().c_str());
         return kExitRefused;
     } catch (const std::bad_alloc&) {
         std::fflush(stdout);
         std::fprintf(stderr, "vtxhost run: %s: out of memory%s\n", options.path, budgetNote().c_str());
         return kExitRefused;
     }
-    std::fflush(stdout);
+    if (!StandardOutputWritten("run") || outputLost) return kExitRefused;
     if (interrupted) {
-        std::fprintf(stderr, "vtxhost run: interrupted; the patch was stopped after %s\n",
+        std::fprintf(stderr, "vtxhost run: %s; the patch was stopped after %s\n",
+                     interrupted == SIGINT ? "interrupted" : (std::string("stopped by SIG") + sigabbrev_np(interrupted)).c_str(),
                      Counted(roundsRun, "round", "rounds").c_str());
-        return kExitInterrupted;
+        return interrupted == SIGINT ? kExitInterrupted : 128 + interrupted;
     }
     if (blockErrors > 0) {
         std::fprintf(stderr, "vtxhost run: %s reported by blocks during the run\n",

@@ -13,6 +13,7 @@
 #include "host/patch/PatchSave.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
+#include "tools/vtxhost/Output.h"
 
 namespace vtxhost {
 
@@ -40,7 +41,7 @@ int SavePatch(int argc, char** argv) {
         }
         SavePatchFile(*loaded.patch, modules, argv[2]);
     } catch (const PatchError& e) {
-        std::fprintf(stderr, "vtxhost save: %s\n", e.what());
+        std::fprintf(stderr, "vtxhost save: %s\n", ErrorLine(e.what()).c_str());
         return kExitRefused;
     }
     std::printf("saved patch \"%s\" to %s\n", argv[1], argv[2]);

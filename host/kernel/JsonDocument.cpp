@@ -1,5 +1,6 @@
-#include "host/patch/JsonDocument.h"
+#include "host/kernel/JsonDocument.h"
 
+#include <algorithm>
 #include <cmath>
 #include <istream>
 #include <streambuf>
@@ -246,6 +247,13 @@ bool ReadJsonDocument(const std::string& text, const JsonLimits& limits, Json& d
         problem.line = 1;
         problem.text = "the text is " + std::to_string(text.size()) + " bytes long, more than the limit of " +
                        std::to_string(limits.maxBytes);
+        return false;
+    }
+    // The parser takes a NUL byte for the end of the text: what follows one would be
+    // passed over unread. No JSON text holds one (a text value writes it as \u0000).
+    if (const std::size_t nul = text.find('\0'); nul != std::string::npos) {
+        problem.line = 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(nul), '\n'));
+        problem.text = "a NUL byte at offset " + std::to_string(nul) + ", which no JSON text holds";
         return false;
     }
     PositionBuffer buffer(text);

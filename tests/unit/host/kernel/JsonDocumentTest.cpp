@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "host/patch/JsonDocument.h"
+#include "host/kernel/JsonDocument.h"
 
 using vtxhost::Json;
 using vtxhost::JsonLimits;

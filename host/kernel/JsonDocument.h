@@ -1,5 +1,6 @@
 #pragma once
-// Reading the JSON of patch files in time and memory linear in the text.
+// Reading the JSON of patch files, and of the JSON texts inside them that kernel blocks
+// read (a sequence_source's values), in time and memory linear in the text.
 //
 // The document is built as the parser goes, with the line of each event counted from the
 // last one (never from the start of the text) and no per-value bookkeeping: the line of a
@@ -9,8 +10,8 @@
 // costs 100 000 insertions, not their square.
 //
 // Refused: nesting deeper than the depth limit, a text larger than the size limit, a key
-// given twice in one object, a text holding a NUL character, and a number too large for a
-// double.
+// given twice in one object, a text holding a NUL character, a NUL byte anywhere in the
+// text (the parser would stop at it), and a number too large for a double.
 #include <cstddef>
 #include <string>
 
