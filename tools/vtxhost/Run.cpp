@@ -31,6 +31,7 @@
 #include "host/patch/ParameterValues.h"
 #include "host/patch/PatchFile.h"
 #include "host/run/ProfilingStatistics.h"
+#include "host/run/RoundText.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 #include "vtx/EventSource.h"
@@ -105,30 +106,6 @@ bool ReadCount(const char* text, long long minimum, long long maximum, long long
 std::string WithoutTrailingNewlines(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
     return text;
-}
-
-// A received value on one line: control characters as \n, \r, \t or \xHH.
-std::string Printable(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7f) {
-            out += c;
-        } else if (c == '\n') {
-            out += "\\n";
-        } else if (c == '\r') {
-            out += "\\r";
-        } else if (c == '\t') {
-            out += "\\t";
-        } else {
-            static const char digits[] = "0123456789abcdef";
-            out += "\\x";
-            out += digits[byte >> 4];
-            out += digits[byte & 0xf];
-        }
-    }
-    return out;
 }
 
 std::string Counted(long long count, const char* one, const char* many) {
@@ -281,10 +258,23 @@ int RunPatch(int argc, char** argv) {
             sources[static_cast<Vtx::IEventSource*>(block)] = name;
             if (IReceivedValues* received = ReceivedValuesOf(block)) sinks.emplace_back(name, received);
         }
-        const auto printSinks = [&sinks] {
-            for (auto& sink : sinks)
-                for (const std::string& value : sink.second->TakeNew())
-                    std::printf("  %s: %s\n", sink.first.c_str(), Printable(value).c_str());
+        // A round's lines are built in one buffer, kept from round to round, and written at
+        // once.
+        std::string roundText;
+        const auto appendSinks = [&sinks, &roundText] {
+            for (auto& sink : sinks) {
+                for (const std::string& value : sink.second->TakeNew()) {
+                    roundText += "  ";
+                    roundText += sink.first;
+                    roundText += ": ";
+                    AppendPrintable(roundText, value);
+                    roundText += '\n';
+                }
+            }
+        };
+        const auto printRoundText = [&roundText] {
+            std::fwrite(roundText.data(), 1, roundText.size(), stdout);
+            roundText.clear();
         };
         const long long blocks = static_cast<long long>(patch.BlockNames().size());
         std::printf("patch \"%s\": %s, %s%s\n", patch.GetName().c_str(), Counted(blocks, "block", "blocks").c_str(),
@@ -301,14 +291,20 @@ int RunPatch(int argc, char** argv) {
         roundsRun = patch.Run(
             options.activations,
             [&](std::int64_t round, std::int64_t time) {
-                std::printf("[%lld] t=%.4f s\n", static_cast<long long>(round), static_cast<double>(time) / 1e7);
-                printSinks();
+                roundText += '[';
+                roundText += std::to_string(round);
+                roundText += "] t=";
+                AppendSeconds(roundText, time);
+                roundText += " s\n";
+                appendSinks();
+                printRoundText();
                 std::fflush(stdout);
             },
             [&](std::int64_t time) { return options.realtime ? WaitUntil(start, time) : !interrupted; });
         patch.Stop();
         // What the blocks handed to the sinks while they stopped.
-        printSinks();
+        appendSinks();
+        printRoundText();
         if (patch.IsProfiling()) {
             for (const CPatch::ExecuteProfile& profile : patch.ExecuteProfiles())
                 std::printf("%s", FormatProfilingInfo(profile.catalogId + "/" + profile.classId, profile.name,
