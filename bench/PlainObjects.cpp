@@ -6,6 +6,7 @@ long Counted::AddRef() { return ++count; }
 long Counted::Release() { return --count; }
 
 Log* Services::GetDiagnosticLog() { return &log; }
+Interval* Services::CreateInterval() { return new Interval(); }
 
 std::int64_t Clock::GetCurrentTime() { return ++now; }
 
@@ -82,20 +83,13 @@ bool Vector::OnExecute() {
     return true;
 }
 
-bool Generator::OnExecute() {
-    output->items.clear();
-    Interval interval;
-    for (const GeneratorItem& item : items) {
-        const char* label = item.label->GetValue();
-        if (!label || !*label) continue;
-        interval.SetLower(item.lower->GetValue());
-        interval.SetUpper(item.upper->GetValue());
-        auto element = std::make_unique<Interval>();
-        CopyValueAndTime(element.get(), &interval);
-        output->items.emplace_back(label, std::move(element));
-    }
-    output->SetTimestamp(clock->GetCurrentTime());
-    return true;
+void LabelledSet::ClearItems() { count = 0; }
+
+void LabelledSet::AddItem(Interval* value, const char* label) {
+    if (count == elements.size()) elements.push_back({std::string(), std::make_unique<Interval>()});
+    Element& element = elements[count++];
+    element.label.assign(label);
+    CopyValueAndTime(element.value.get(), value);
 }
 
 } // namespace plain

@@ -19,9 +19,14 @@ struct Counted {
 
 struct Log : Counted {};
 
+struct Interval;
+
 struct Services {
     virtual ~Services() = default;
     virtual Log* GetDiagnosticLog();
+    // A new Interval, as the kernel services make one for the generator's Execute; the
+    // caller deletes it.
+    virtual Interval* CreateInterval();
     Log log;
 };
 
@@ -116,16 +121,27 @@ struct Vector : Block {
     std::vector<std::unique_ptr<Double>> array;
 };
 
-// The generator's Execute on plain objects: the set emptied, then for every labelled item
-// the one Interval set from its bounds and a new element made from it (value and times
-// copied), then the set stamped.
+// The generator's Execute on plain objects (PlainGenerator.cpp): the set emptied, one
+// Interval made through the services, then for every labelled item the Interval set from
+// its bounds and added to the set, which copies value and times into an element it keeps
+// from round to round; then the set stamped and the Interval deleted.
 struct GeneratorItem {
     String* label;
     Double* lower;
     Double* upper;
 };
 struct LabelledSet : Timed {
-    std::vector<std::pair<std::string, std::unique_ptr<Interval>>> items;
+    // Empties the set; the elements stay for the next round.
+    virtual void ClearItems();
+    // Adds a copy of value (value and times) under label, into a kept element when there
+    // is one.
+    virtual void AddItem(Interval* value, const char* label);
+    struct Element {
+        std::string label;
+        std::unique_ptr<Interval> value;
+    };
+    std::vector<Element> elements;
+    std::size_t count = 0;
 };
 struct Generator : Block {
     bool OnExecute() override;

@@ -2,10 +2,62 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 #include <boost/lexical_cast.hpp>
 
+namespace {
+
+// The digits of a whole number below 10^17, most significant first.
+char* WriteWhole(char* out, std::uint64_t whole) {
+    char digits[20];
+    char* first = digits + sizeof digits;
+    do {
+        *--first = static_cast<char>('0' + whole % 10);
+        whole /= 10;
+    } while (whole);
+    const std::size_t count = static_cast<std::size_t>(digits + sizeof digits - first);
+    std::memcpy(out, first, count);
+    return out + count;
+}
+
+// Bounds below 10^6 in magnitude whose fraction is a multiple of 1/1024: their exact
+// decimal expansion has at most 6 + 10 significant digits, fewer than the 17 written, and
+// starts no further right than 10^-4, so %.17g writes it in full, in plain notation.
+constexpr double kShortLimit = 1e6;
+constexpr double kFractionSteps = 1024;
+// Whole numbers below 10^17 have at most 17 digits, which %.17g writes in plain notation.
+constexpr double kWholeLimit = 1e17;
+
+} // namespace
+
 char* WriteIntervalBound(char* out, double value) {
+    // Most bounds are whole numbers or short binary fractions (0.5, 2.25), whose %.17g
+    // text is their exact decimal expansion: written directly, without the general
+    // conversion's search for 17 digits.
+    const double magnitude = std::fabs(value);
+    if (magnitude < kWholeLimit && magnitude == std::floor(magnitude)) {
+        if (std::signbit(value)) *out++ = '-';
+        return WriteWhole(out, static_cast<std::uint64_t>(magnitude));
+    }
+    if (magnitude < kShortLimit) {
+        const double steps = magnitude * kFractionSteps;  // exact: a power of two
+        if (steps == std::floor(steps)) {
+            if (std::signbit(value)) *out++ = '-';
+            const double whole = std::floor(magnitude);
+            out = WriteWhole(out, static_cast<std::uint64_t>(whole));
+            *out++ = '.';
+            // Each step multiplies a fraction of at most 10 bits by ten: exact.
+            for (double fraction = magnitude - whole; fraction != 0;) {
+                fraction *= 10;
+                const double digit = std::floor(fraction);
+                *out++ = static_cast<char>('0' + static_cast<int>(digit));
+                fraction -= digit;
+            }
+            return out;
+        }
+    }
     // Floating-point to_chars with a precision is the %.17g conversion, without the
     // locale and format-string work of a stream.
     return std::to_chars(out, out + kMaxIntervalBoundText, value, std::chars_format::general, 17).ptr;

@@ -6,14 +6,17 @@
 # the ratio of each hot path to its baselines (1.0 means no overhead; "fair" baselines make
 # the interface calls the framework's contract requires through virtual dispatch, "bare"
 # ones only the copies on plain structs).
-# The main job's round is measured the same way on `vtxhost run examples/intervals.json`
-# with 1 and 3 activations, printing included.
+# Creation plus release of an Interval, a kernel double and a Vector block are measured the
+# same way, without a baseline. The main job's round is measured on `vtxhost run
+# bench/intervals-repeat.json` (examples/intervals.json with a repeating source, so that
+# every round does the same work) with 3 and 13 activations, printing included, next to the
+# plain C++ program that prints the same bytes (bench/plain/PlainIntervals.cpp).
 # Arguments: benchmark name patterns (grep -E) to measure only some pairs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 command -v valgrind >/dev/null || { echo "valgrind is needed (scripts/install-deps.sh installs it)" >&2; exit 1; }
 tree="$root/build-release"
-VTX_TARGETS="vtx_bench vtxhost Brennick2010" "$root/scripts/build.sh" "$tree" -DCMAKE_BUILD_TYPE=Release -DVTX_BUILD_BENCH=ON >/dev/null
+VTX_TARGETS="vtx_bench vtx_plain_intervals vtxhost Brennick2010" "$root/scripts/build.sh" "$tree" -DCMAKE_BUILD_TYPE=Release -DVTX_BUILD_BENCH=ON >/dev/null
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
@@ -30,9 +33,14 @@ BM_IntervalBinaryRoundTrip BM_BareBinaryRoundTrip bare 2000
 BM_IntervalTextRoundTrip BM_BareTextRoundTrip bare 2000
 BM_CollectionGetIndexScan BM_CollectionGetIndexScan_Baseline bare 200
 BM_CollectionGetIndexAtCursor BM_CollectionGetIndexScan bare 200"
+# Benchmarks without a baseline, iterations N.
+singles="BM_CreateInterval 2000
+BM_CreateKernelDouble 2000
+BM_CreateVectorBlock 500"
 if [ $# -gt 0 ]; then
     filter=$(IFS='|'; echo "$*")
     pairs=$(echo "$pairs" | grep -E "$filter" || true)
+    singles=$(echo "$singles" | grep -E "$filter" || true)
 fi
 
 # Instructions callgrind collects for a command.
@@ -61,11 +69,20 @@ while read -r path base kind n; do
         'BEGIN { printf "%-32s %12d  %-40s %12d %8.3g\n", p, x, b, y, (y > 0 ? x / y : 0) }'
 done <<<"$pairs"
 
+while read -r name n; do
+    [ -z "$name" ] && continue
+    measure "$name" "$n"
+    printf "%-32s %12d  (create plus release)\n" "$name" "${perIteration[$name]}"
+done <<<"$singles"
+
 if [ $# -eq 0 ] || echo "main job" | grep -qE "$filter"; then
-    # The example patch with its module path pointing into the Release tree.
-    sed "s#\"\\.\\./build/libBrennick2010\\.so\"#\"$tree/libBrennick2010.so\"#" "$root/examples/intervals.json" >"$work/intervals.json"
-    one=$(collected "$tree/vtxhost" run "$work/intervals.json" --activations 1)
-    three=$(collected "$tree/vtxhost" run "$work/intervals.json" --activations 3)
-    printf "%-32s %12d  (vtxhost run examples/intervals.json, rounds 2 and 3, printing included)\n" \
-        "main job round" $(( (three - one) / 2 ))
+    # The repeating patch with its module path pointing into the Release tree; rounds 4 to
+    # 13 are the steady state (every value and text of the round has been made before).
+    sed "s#\"\\.\\./build/libBrennick2010\\.so\"#\"$tree/libBrennick2010.so\"#" "$root/bench/intervals-repeat.json" >"$work/intervals.json"
+    few=$(collected "$tree/vtxhost" run "$work/intervals.json" --activations 3)
+    many=$(collected "$tree/vtxhost" run "$work/intervals.json" --activations 13)
+    plainFew=$(collected "$tree/bench/vtx_plain_intervals" --activations 3)
+    plainMany=$(collected "$tree/bench/vtx_plain_intervals" --activations 13)
+    awk -v x=$(( (many - few) / 10 )) -v y=$(( (plainMany - plainFew) / 10 )) \
+        'BEGIN { printf "%-32s %12d  %-40s %12d %8.3g\n", "main job round", x, "plain C++ program (bench/plain)", y, x / y }'
 fi

@@ -17,18 +17,29 @@ CKernelCatalog::CreateFunction Maker() {
     };
 }
 
+template <class T>
+Vtx::IDatatype* MakeDatatype(const Vtx::OBJECT_CREATIONCTX* context) {
+    return Vtx::TranslateStdExceptions([&]() -> Vtx::IDatatype* { return new T(context); });
+}
+
 } // namespace
 
+template <class T>
+void CKernelCatalog::AddDatatype(const std::string& classId) {
+    AddClass(ObjectKind::Datatype, classId, Maker<T>());
+    datatypes_.emplace_back(classId, &MakeDatatype<T>);
+}
+
 CKernelCatalog::CKernelCatalog() {
-    AddClass(ObjectKind::Datatype, "double", Maker<CDoubleImpl>());
-    AddClass(ObjectKind::Datatype, "int", Maker<CIntImpl>());
-    AddClass(ObjectKind::Datatype, "bool", Maker<CBoolImpl>());
-    AddClass(ObjectKind::Datatype, "string", Maker<CStringImpl>());
-    AddClass(ObjectKind::Datatype, "trigger", Maker<CTriggerImpl>());
-    AddClass(ObjectKind::Datatype, "labeled_set", Maker<CLabelledSetImpl>());
-    AddClass(ObjectKind::Datatype, "generic_datatype", Maker<CGenericDatatypeImpl>());
-    AddClass(ObjectKind::Datatype, "scalar_arith_op_double", Maker<CScalarArithOpDoubleImpl>());
-    AddClass(ObjectKind::Datatype, "string_pair", Maker<CStringPairImpl>());
+    AddDatatype<CDoubleImpl>("double");
+    AddDatatype<CIntImpl>("int");
+    AddDatatype<CBoolImpl>("bool");
+    AddDatatype<CStringImpl>("string");
+    AddDatatype<CTriggerImpl>("trigger");
+    AddDatatype<CLabelledSetImpl>("labeled_set");
+    AddDatatype<CGenericDatatypeImpl>("generic_datatype");
+    AddDatatype<CScalarArithOpDoubleImpl>("scalar_arith_op_double");
+    AddDatatype<CStringPairImpl>("string_pair");
     AddClass(ObjectKind::DatatypeInitInfo, "labeled_set", Maker<CLabelledSetInitInfoImpl>());
     AddClass(ObjectKind::Domain, "int-domain", Maker<CIntDomainImpl>());
     AddClass(ObjectKind::Domain, "double-domain", Maker<CDoubleDomainImpl>());
@@ -40,6 +51,15 @@ CKernelCatalog::CKernelCatalog() {
 }
 
 void CKernelCatalog::AddClass(ObjectKind kind, const std::string& classId, CreateFunction create) {
+    // A class added again is made by its new function only.
+    if (kind == ObjectKind::Datatype) {
+        for (auto entry = datatypes_.begin(); entry != datatypes_.end(); ++entry) {
+            if (entry->first == classId) {
+                datatypes_.erase(entry);
+                break;
+            }
+        }
+    }
     auto& classes = classes_[kind];
     for (auto& entry : classes) {
         if (entry.first == classId) {
@@ -61,6 +81,12 @@ Vtx::IObject* CKernelCatalog::Create(ObjectKind kind, const std::string& classId
     for (const auto& entry : classes_[kind])
         if (entry.first == classId) return entry.second(context);
     return nullptr;
+}
+
+Vtx::IDatatype* CKernelCatalog::CreateDatatype(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) {
+    for (const auto& entry : datatypes_)
+        if (entry.first == classId) return entry.second(context);
+    return CCatalog::CreateDatatype(classId, context);
 }
 
 } // namespace vtxhost

@@ -19,12 +19,20 @@ public:
     const std::string& GetCatalogId() const override { return id_; }
     std::vector<std::string> GetClassIds(ObjectKind kind) override;
     Vtx::IObject* Create(ObjectKind kind, const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) override;
+    // The kernel's own datatypes are made as datatypes, without a run-time type search;
+    // datatype classes added with AddClass go through Create and the cast.
+    Vtx::IDatatype* CreateDatatype(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) override;
 
     void AddClass(ObjectKind kind, const std::string& classId, CreateFunction create);
 
 private:
+    using DatatypeFunction = Vtx::IDatatype* (*)(const Vtx::OBJECT_CREATIONCTX*);
+    template <class T>
+    void AddDatatype(const std::string& classId);
+
     std::string id_ = "kernel";
     std::map<ObjectKind, std::vector<std::pair<std::string, CreateFunction>>> classes_;
+    std::vector<std::pair<std::string, DatatypeFunction>> datatypes_;
 };
 
 } // namespace vtxhost

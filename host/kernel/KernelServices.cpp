@@ -17,6 +17,9 @@ std::string_view View(const char* text) { return text ? std::string_view(text) :
 std::tuple<std::string_view, std::string_view> SettingKey(const char* section, const char* name) {
     return {View(section), View(name)};
 }
+bool IsAbortTimeout(std::string_view section, std::string_view name) {
+    return section == "kernel" && name == "abort_timeout";
+}
 } // namespace
 
 CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
@@ -141,6 +144,7 @@ bool CKernelServices::GetBoolSetting(const char* section, const char* name) {
 }
 
 std::int64_t CKernelServices::GetInt64Setting(const char* section, const char* name) {
+    if (IsAbortTimeout(View(section), View(name))) return abortTimeout_.load(std::memory_order_relaxed);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     const auto key = SettingKey(section, name);
     if (auto found = int64Settings_.find(key); found != int64Settings_.end()) return found->second;
@@ -152,12 +156,14 @@ void CKernelServices::SetInt64Setting(const std::string& section, const std::str
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     boolSettings_.erase({section, name});
     int64Settings_[{section, name}] = value;
+    if (IsAbortTimeout(section, name)) abortTimeout_.store(value, std::memory_order_relaxed);
 }
 
 void CKernelServices::SetBoolSetting(const std::string& section, const std::string& name, bool value) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     int64Settings_.erase({section, name});
     boolSettings_[{section, name}] = value;
+    if (IsAbortTimeout(section, name)) abortTimeout_.store(value ? 1 : 0, std::memory_order_relaxed);
 }
 
 void CKernelServices::AddCatalog(std::shared_ptr<CCatalog> catalog) {

@@ -118,6 +118,9 @@ private:
     // Keyed by (section, name); looked up by views of the caller's texts.
     std::map<std::tuple<std::string, std::string>, std::int64_t, std::less<>> int64Settings_;
     std::map<std::tuple<std::string, std::string>, bool, std::less<>> boolSettings_;
+    // ("kernel", "abort_timeout") as the maps hold it, kept up to date by the setters: every
+    // new object reads it, and it is answered without the lock or a search.
+    std::atomic<std::int64_t> abortTimeout_{5000};
     std::map<std::string, std::shared_ptr<CCatalog>> catalogs_;
     std::map<std::string, std::unique_ptr<CHostObjectClass>> catalogClasses_;
     std::map<std::tuple<int, std::string, std::string>, std::unique_ptr<CHostObjectClass>> objectClasses_;

@@ -3,6 +3,8 @@
 #include "host/kernel/LabelledSet.h"
 
 #include <stdexcept>
+#include <cstdint>
+#include <cstring>
 #include <string_view>
 
 #include "host/kernel/JsonText.h"
@@ -446,14 +448,42 @@ bool CLabelledSetImpl::CopySameClass(Vtx::ISerialize* source) {
 
 namespace {
 
+constexpr std::uint64_t kOnes = 0x0101010101010101u;
+constexpr std::uint64_t kHighBits = 0x8080808080808080u;
+
+// Whether a word holds a zero byte (exact as to whether one exists).
+constexpr std::uint64_t ZeroBytes(std::uint64_t word) { return (word - kOnes) & ~word & kHighBits; }
+
+// Whether any of the eight bytes of a word is one the JSON text does not take as it is: a
+// control byte, a byte of 0x80 or more, a quote or a backslash.
+bool NeedsEscape(std::uint64_t word) {
+    const std::uint64_t control = (word - kOnes * 0x20) & ~word & kHighBits;
+    return (control | (word & kHighBits) | ZeroBytes(word ^ (kOnes * '"')) | ZeroBytes(word ^ (kOnes * '\\'))) != 0;
+}
+
 // A JSON string of a text that is plain ASCII, escaped as nlohmann::json's dump escapes
 // it; false (nothing written) for a text with other bytes, which the JSON library writes
 // (and checks as UTF-8).
 bool AppendAsciiJsonString(std::string& out, std::string_view text) {
     const std::size_t start = out.size();
     out += '"';
-    for (const char byte : text) {
-        const auto c = static_cast<unsigned char>(byte);
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p != end) {
+        // The longest run of bytes written as they are goes in one append.
+        const char* run = p;
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, sizeof word);
+            if (NeedsEscape(word)) break;
+            p += 8;
+        }
+        while (p != end && static_cast<unsigned char>(*p) >= 0x20 && static_cast<unsigned char>(*p) < 0x80 &&
+               *p != '"' && *p != '\\')
+            ++p;
+        out.append(run, p);
+        if (p == end) break;
+        const auto c = static_cast<unsigned char>(*p++);
         switch (c) {
         case '"': out += "\\\""; break;
         case '\\': out += "\\\\"; break;
@@ -484,6 +514,9 @@ bool AppendAsciiJsonString(std::string& out, std::string_view text) {
 } // namespace
 
 bool CLabelledSetImpl::WriteAsciiText(std::string& out) {
+    // Room for the usual text at once (short labels and values), so that it is not copied
+    // as it grows.
+    out.reserve(32 + catalogId_.size() + classId_.size() + 48 * count_);
     out = "{\"element\":[";
     if (!AppendAsciiJsonString(out, catalogId_)) return false;
     out += ',';

@@ -44,7 +44,7 @@ public:
 
     item_type* GetAt(int index) override {
         return Guarded([&] {
-            CheckIndex(index);
+            IndexChecked(index);
             return items_[static_cast<std::size_t>(index)];
         });
     }
@@ -67,7 +67,7 @@ public:
         Guarded([&] {
             // The entry at the cursor goes first when it is the item; an empty collection
             // fails here with the range error.
-            const int cursor = GetCursor();
+            const int cursor = CursorChecked();
             if (items_[static_cast<std::size_t>(cursor)] == item) return RemoveAt(cursor);
             for (std::size_t i = 0; i < items_.size(); ++i) {
                 if (static_cast<int>(i) != cursor && items_[i] == item) return RemoveAt(static_cast<int>(i));
@@ -78,7 +78,7 @@ public:
 
     void RemoveAt(int index) override {
         Guarded([&] {
-            CheckIndex(index);
+            IndexChecked(index);
             item_type* item = items_[static_cast<std::size_t>(index)];
             items_.erase(items_.begin() + index);
             // Released after the list is consistent again: the item's destructor may call
@@ -101,7 +101,7 @@ public:
         Guarded([&] {
             // Writing outside the list would corrupt memory: the index is checked like
             // every other index.
-            CheckIndex(index);
+            IndexChecked(index);
             if (item) item->AddRef();
             item_type*& slot = items_[static_cast<std::size_t>(index)];
             item_type* previous = slot;
@@ -125,23 +125,13 @@ public:
     // The cursor clamped to the list (0 when empty), stored back; throws the range error
     // when the collection is empty.
     virtual int GetCursor() {
-        return Guarded([&] {
-            const int count = static_cast<int>(items_.size());
-            if (cursor_ >= count) cursor_ = count - 1;
-            if (cursor_ < 0) cursor_ = 0;
-            CheckIndex(cursor_);
-            return cursor_;
-        });
+        return Guarded([&] { return CursorChecked(); });
     }
 
     // The count when 0 <= index < count; otherwise the range error naming [0, count - 1]
     // and the index.
     virtual int CheckIndex(int index) {
-        return Guarded([&] {
-            const int count = static_cast<int>(items_.size());
-            if (index < 0 || index >= count) throw CCollectionExceptionImpl(index, 0, count - 1);
-            return count;
-        });
+        return Guarded([&] { return IndexChecked(index); });
     }
 
     // ---- container table ----
@@ -179,6 +169,19 @@ protected:
 
     // For derived operations that already hold the lock.
     std::vector<item_type*>& Items() { return items_; }
+    // GetCursor and CheckIndex without taking the lock again.
+    int CursorChecked() {
+        const int count = static_cast<int>(items_.size());
+        if (cursor_ >= count) cursor_ = count - 1;
+        if (cursor_ < 0) cursor_ = 0;
+        IndexChecked(cursor_);
+        return cursor_;
+    }
+    int IndexChecked(int index) {
+        const int count = static_cast<int>(items_.size());
+        if (index < 0 || index >= count) throw CCollectionExceptionImpl(index, 0, count - 1);
+        return count;
+    }
     int& Cursor() { return cursor_; }
     mutex_type& Mutex() { return mutex_; }
 

@@ -28,24 +28,27 @@ public:
     }
 
     item_type* GetItemByClassId(const char* classId) override {
-        return this->Guarded([&] { return this->Items()[static_cast<std::size_t>(GetIndex(classId))]; });
+        return this->Guarded([&] { return this->Items()[static_cast<std::size_t>(IndexLocked(classId))]; });
     }
 
     // Tries the cursor, then every other index from 0; does not move the cursor. An empty
     // collection fails with the range error of GetCursor.
     int GetIndex(const char* classId) override {
-        return this->Guarded([&] {
-            const int cursor = this->GetCursor();
-            auto& items = this->Items();
-            if (Matches(items[static_cast<std::size_t>(cursor)], classId)) return cursor;
-            for (std::size_t i = 0; i < items.size(); ++i) {
-                if (static_cast<int>(i) != cursor && Matches(items[i], classId)) return static_cast<int>(i);
-            }
-            throw CCollectionExceptionImpl(classId ? classId : "");
-        });
+        return this->Guarded([&] { return IndexLocked(classId); });
     }
 
 private:
+    // GetIndex with the lock held.
+    int IndexLocked(const char* classId) {
+        const int cursor = this->CursorChecked();
+        auto& items = this->Items();
+        if (Matches(items[static_cast<std::size_t>(cursor)], classId)) return cursor;
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            if (static_cast<int>(i) != cursor && Matches(items[i], classId)) return static_cast<int>(i);
+        }
+        throw CCollectionExceptionImpl(classId ? classId : "");
+    }
+
     // Entries emptied through SetAt hold no class and match nothing.
     static bool Matches(item_type* item, const char* classId) {
         return item && detail::ClassIdMatches(item->GetClassId(), classId);

@@ -32,6 +32,7 @@
 #include "host/patch/PatchFile.h"
 #include "host/run/ProfilingStatistics.h"
 #include "host/run/PrintableText.h"
+#include "host/run/RoundText.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 #include "tools/vtxhost/Output.h"
@@ -276,10 +277,23 @@ int RunPatch(int argc, char** argv) {
             // Names come from the file: escaped, so that none can print a line of its own.
             if (IReceivedValues* received = ReceivedValuesOf(block)) sinks.emplace_back(PrintableText(name), received);
         }
-        const auto printSinks = [&sinks] {
-            for (auto& sink : sinks)
-                for (const std::string& value : sink.second->TakeNew())
-                    std::printf("  %s: %s\n", sink.first.c_str(), PrintableText(value).c_str());
+        // A round's lines are built in one buffer, kept from round to round, and written at
+        // once.
+        std::string roundText;
+        const auto appendSinks = [&sinks, &roundText] {
+            for (auto& sink : sinks) {
+                for (const std::string& value : sink.second->TakeNew()) {
+                    roundText += "  ";
+                    roundText += sink.first;
+                    roundText += ": ";
+                    AppendPrintable(roundText, value);
+                    roundText += '\n';
+                }
+            }
+        };
+        const auto printRoundText = [&roundText] {
+            std::fwrite(roundText.data(), 1, roundText.size(), stdout);
+            roundText.clear();
         };
         const long long blocks = static_cast<long long>(patch.BlockNames().size());
         std::printf("patch %s: %s, %s%s\n", QuotedText(patch.GetName()).c_str(), Counted(blocks, "block", "blocks").c_str(),
@@ -296,8 +310,13 @@ int RunPatch(int argc, char** argv) {
         roundsRun = patch.Run(
             options.activations,
             [&](std::int64_t round, std::int64_t time) {
-                std::printf("[%lld] t=%.4f s\n", static_cast<long long>(round), static_cast<double>(time) / 1e7);
-                printSinks();
+                roundText += '[';
+                roundText += std::to_string(round);
+                roundText += "] t=";
+                AppendSeconds(roundText, time);
+                roundText += " s\n";
+                appendSinks();
+                printRoundText();
                 if (!StandardOutputWritten("run")) outputLost = true;
             },
             [&](std::int64_t time) {
@@ -306,7 +325,8 @@ int RunPatch(int argc, char** argv) {
             });
         patch.Stop();
         // What the blocks handed to the sinks while they stopped.
-        printSinks();
+        appendSinks();
+        printRoundText();
         if (patch.IsProfiling()) {
             for (const CPatch::ExecuteProfile& profile : patch.ExecuteProfiles())
                 std::printf("%s", FormatProfilingInfo(profile.catalogId + "/" + profile.classId, PrintableText(profile.name),

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include <nlohmann/json.hpp>
 
 #include <string>
@@ -258,6 +260,15 @@ TEST_F(LabelledSetTest, TextFormEscapesAsTheJsonLibraryDoes) {
     for (int c = 1; c < 128; ++c) ascii += static_cast<char>(c);
     add(ascii, ascii);
     add("", "");
+    // Bytes to escape at every position of long plain runs (the writer skips plain bytes
+    // eight at a time).
+    std::mt19937 random(29);
+    const std::string special = "\"\\\n\x01\x1f\x7f ~";
+    for (int i = 0; i < 200; ++i) {
+        std::string label(random() % 40, 'a');
+        for (char& c : label) c = random() % 8 ? static_cast<char>('a' + random() % 26) : special[random() % special.size()];
+        add(label, label + "x");
+    }
     add("caf\xc3\xa9 \xe2\x82\xac", "\xf0\x9f\x98\x80");  // UTF-8 goes through the library
     EXPECT_EQ(TextOf(set), json({{"element", {"kernel", "string"}}, {"items", items}}).dump());
     // A label read from a form may hold a zero character: it is written whole.
