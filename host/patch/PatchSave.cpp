@@ -79,4 +79,17 @@ void SavePatchFile(CPatch& patch, const std::vector<std::string>& modulePaths, c
     if (!file || !(file << text) || !file.flush()) throw PatchError(path + ": the patch file cannot be written");
 }
 
+std::vector<std::string> ModulePathsFromHere(const std::vector<std::string>& modulePaths,
+                                             const std::vector<std::string>& moduleTexts) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> modules;
+    for (std::size_t i = 0; i < modulePaths.size(); ++i) {
+        const bool absolute = i < moduleTexts.size() && fs::path(moduleTexts[i]).is_absolute();
+        const fs::path full = fs::absolute(modulePaths[i]).lexically_normal();
+        const fs::path fromHere = full.lexically_relative(fs::current_path());
+        modules.push_back(absolute ? moduleTexts[i] : fromHere.empty() ? full.string() : fromHere.string());
+    }
+    return modules;
+}
+
 } // namespace vtxhost

@@ -15,5 +15,9 @@ std::string SavePatchText(CPatch& patch, const std::vector<std::string>& moduleP
 // written relative to the file's folder, so that the saved file finds the same modules
 // wherever the two are moved together. PatchError when the file cannot be written.
 void SavePatchFile(CPatch& patch, const std::vector<std::string>& modulePaths, const std::string& path);
+// The modules of a loaded patch (LoadedPatch's modulePaths and moduleTexts) as SavePatchFile
+// takes them: those the file gave absolute as given, the others relative to the current folder.
+std::vector<std::string> ModulePathsFromHere(const std::vector<std::string>& modulePaths,
+                                             const std::vector<std::string>& moduleTexts);
 
 } // namespace vtxhost
