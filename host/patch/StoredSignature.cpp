@@ -421,4 +421,16 @@ bool DomainBoundsOf(Vtx::IDatatypeDomain* domain, DomainBounds& bounds, bool& in
     return BoundsOfDomain(domain, bounds, integer);
 }
 
+DeclaredBounds BoundsOf(Vtx::IBlockSignature* signature) {
+    DeclaredBounds declared;
+    auto* parameters = signature->GetParameters();
+    for (std::int32_t i = 0; i < parameters->GetCount(); ++i) {
+        Vtx::IParameterPinSignature* parameter = parameters->GetAt(i);
+        DomainBounds bounds;
+        bool integer = false;
+        if (BoundsOfDomain(parameter->GetDomain(), bounds, integer)) declared.emplace(Text(parameter->GetId()), bounds);
+    }
+    return declared;
+}
+
 } // namespace vtxhost

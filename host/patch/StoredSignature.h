@@ -61,6 +61,8 @@ bool DomainBoundsOf(Vtx::IDatatypeDomain* domain, DomainBounds& bounds, bool& in
 // signature the block class built itself (BlockProbe.h), they are what a stored signature
 // of the class may narrow but not widen.
 using DeclaredBounds = std::unordered_map<std::string, DomainBounds>;
+// The same read from a signature at hand.
+DeclaredBounds BoundsOf(Vtx::IBlockSignature* signature);
 
 // Reports a problem at a JSON pointer below the stored form ("/parameters/2/value").
 using StoredSignatureFailure = std::function<void(const std::string& pointer, const std::string& problem)>;
