@@ -41,6 +41,14 @@ function connect() {
   socket.onclose = (close) => notice(`the connection closed${close.reason ? ': ' + close.reason : ''}`, true);
 }
 
+// Marks the page busy while a change and the redraw it causes are under way (the browser
+// test waits for data-busy to be 0).
+let busyCount = 0;
+async function busy(work) {
+  document.body.dataset.busy = String(++busyCount);
+  try { return await work(); } finally { document.body.dataset.busy = String(--busyCount); }
+}
+
 function notice(text, error = false) {
   const box = $('#notice');
   box.textContent = text;
@@ -67,6 +75,8 @@ const values = new Map();   // "block.pin" -> latest value text
 const watched = new Set();  // blocks whose values this page subscribed to
 let drawing = false;        // events of our own drawing are not changes of the user's
 let selected = null;
+const refusals = new Map();  // "block.parameter" -> the reason its last value was refused
+let hiddenOpen = false;     // whether the fold of hidden parameters is open
 
 const pinName = (pins, cls) => (pins[Number(cls.split('_')[1]) - 1] || {}).id;
 const pinClass = (kind, pins, id) => `${kind}_${pins.findIndex((pin) => pin.id === id) + 1}`;
@@ -100,7 +110,7 @@ function autoLayout(blocks, links) {
     const column = depth.get(block.name);
     const row = rows.get(column) || 0;
     rows.set(column, row + 1);
-    place.set(block.name, { x: 40 + column * 280, y: 40 + row * 150 });
+    place.set(block.name, { x: 40 + column * 300, y: 40 + row * 140 });
   }
   return place;
 }
@@ -220,13 +230,22 @@ function boundsOf(parameter) {
 function parameterField(block, parameter, changeable) {
   const type = (parameter.datatype || parameter.type || []).join('/');
   const layout = parameter.layout || {};
-  const error = element('div', { className: 'error' });
-  const set = async (value) => {
+  const key = `${block.name}.${parameter.id}`;
+  const error = element('div', { className: 'error', textContent: refusals.get(key) || '' });
+  const set = (value) => busy(async () => {
     error.textContent = '';
+    refusals.delete(key);
     const answer = await send({ cmd: 'set', block: block.name, parameter: parameter.id, value: String(value) });
-    if (!answer.ok) { error.textContent = answer.error; return; }
+    if (!answer.ok) {
+      // Kept until the next change of the field, across redraws of the panel.
+      refusals.set(key, answer.error);
+      error.textContent = answer.error;
+      return;
+    }
     parameter.value = answer.value;
-  };
+    // A value may make the block declare more (or fewer) parameters and pins.
+    if (patch.state === 'stopped') await refresh();
+  });
   let input;
   if (type === 'kernel/trigger') {
     input = element('button', { textContent: 'Fire', onclick: async () => {
@@ -278,10 +297,18 @@ function showPanel(name) {
   panel.append(element('h3', { textContent: block.name }),
     element('div', { className: 'desc', textContent: `${block.catalog}/${block.class}` }));
   const running = patch.state !== 'stopped';
+  // Parameters the block's layout does not show are listed under a fold the user opens.
+  const hidden = element('details', { open: hiddenOpen });
+  hidden.ontoggle = () => { hiddenOpen = hidden.open; };
+  let hiddenCount = 0;
   for (const parameter of block.parameters) {
-    if (parameter.shown === false) continue;
     const changeable = running ? parameter.changeable.run_time : parameter.changeable.design_time;
-    panel.append(parameterField(block, parameter, changeable));
+    const field = parameterField(block, parameter, changeable);
+    if (parameter.shown === false) { hidden.append(field); ++hiddenCount; } else panel.append(field);
+  }
+  if (hiddenCount) {
+    hidden.prepend(element('summary', { textContent: `Parameters the block's layout hides (${hiddenCount})` }));
+    panel.append(hidden);
   }
 }
 
