@@ -317,6 +317,7 @@ function showPanel(name) {
 function onEvent(event) {
   if (event.event === 'value') {
     values.set(`${event.block}.${event.pin}`, event.value);
+    if (event.round !== undefined) $('#round').textContent = `round ${event.round}`;
     for (const box of document.querySelectorAll('.node-value'))
       if (box.dataset.block === event.block && event.pin === 'input') box.textContent = event.value;
   } else if (event.event === 'state') {

@@ -5,7 +5,7 @@
 // node web/test/editor.mjs BUILD_DIR SOURCE_DIR; screenshots go to BUILD_DIR/editor-*.png.
 import { chromium } from 'playwright-core';
 import { spawn, execFileSync } from 'node:child_process';
-import { mkdtempSync, rmSync, existsSync } from 'node:fs';
+import { mkdtempSync, rmSync, existsSync, readFileSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { createInterface } from 'node:readline';
@@ -16,7 +16,11 @@ const vtxhost = join(build, 'vtxhost');
 const folder = mkdtempSync(join(tmpdir(), 'vtx-editor-'));
 const shot = (page, name) => page.screenshot({ path: join(build, `editor-${name}.png`) });
 
-const server = spawn(vtxhost, ['serve', join(source, 'examples/intervals.json'), '--folder', folder, '--modules', build],
+// The main job's patch, pointed at this build tree's module.
+const mainJob = JSON.parse(readFileSync(join(source, 'examples/intervals.json'), 'utf8'));
+mainJob.modules = [join(build, 'libBrennick2010.so')];
+writeFileSync(join(folder, 'intervals.json'), JSON.stringify(mainJob, null, 2));
+const server = spawn(vtxhost, ['serve', join(folder, 'intervals.json'), '--modules', build],
   { stdio: ['ignore', 'pipe', 'inherit'] });
 const url = await new Promise((resolve, reject) => {
   const lines = createInterface({ input: server.stdout });
@@ -113,7 +117,7 @@ try {
   await page.waitForFunction(() => document.querySelectorAll('.drawflow .connection').length === 5);
   await shot(page, 'edited');
 
-  await page.fill('#save-path', join(folder, 'edited.json'));
+  await page.fill('#save-path', 'edited.json');
   await page.click('#save');
   await page.waitForFunction(() => document.querySelector('#notice').textContent.startsWith('saved'));
   assert.deepEqual(pageErrors, []);
