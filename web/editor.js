@@ -310,6 +310,30 @@ function showPanel(name) {
     hidden.prepend(element('summary', { textContent: `Parameters the block's layout hides (${hiddenCount})` }));
     panel.append(hidden);
   }
+  const sets = element('div', { className: 'property-sets' }, [element('h4', { textContent: 'Property sets' })]);
+  panel.append(sets);
+  showPropertySets(block, sets);
+}
+
+// The block's named property sets, each property edited through its text form.
+async function showPropertySets(block, box) {
+  const answer = await send({ cmd: 'properties', block: block.name });
+  if (!answer.ok) { box.append(element('div', { className: 'error', textContent: answer.error })); return; }
+  if (!answer.sets.length) box.append(element('div', { className: 'desc', textContent: 'none' }));
+  for (const set of answer.sets) {
+    box.append(element('div', { className: 'desc', textContent: set.name }));
+    for (const property of set.properties) {
+      const error = element('div', { className: 'error' });
+      const input = element('input', { value: property.value, name: `${set.name}.${property.name}` });
+      input.onchange = () => busy(async () => {
+        error.textContent = '';
+        const result = await send({ cmd: 'set_property', block: block.name, set: set.name, property: property.name,
+          value: input.value });
+        if (result.ok) input.value = result.value; else error.textContent = result.error;
+      });
+      box.append(element('label', { textContent: property.name }), element('div', { className: 'field' }, [input]), error);
+    }
+  }
 }
 
 // ---- events -------------------------------------------------------------------------------

@@ -91,6 +91,15 @@ const std::map<std::string, CommandSpec>& Commands() {
           [](CSession& s, const Json& c) { return s.RemoveLink(TextField(c, "from"), TextField(c, "to")); }}},
         {"save",
          {{{"path", FieldType::Text, true}}, [](CSession& s, const Json& c) { return s.Save(TextField(c, "path")); }}},
+        {"properties",
+         {{{"block", FieldType::Text, true}}, [](CSession& s, const Json& c) { return s.Properties(TextField(c, "block")); }}},
+        {"set_property",
+         {{{"block", FieldType::Text, true}, {"set", FieldType::Text, true}, {"property", FieldType::Text, true},
+           {"value", FieldType::Any, true}},
+          [](CSession& s, const Json& c) {
+              return s.SetProperty(TextField(c, "block"), TextField(c, "set"), TextField(c, "property"),
+                                   ValueText(c.at("value")));
+          }}},
         {"subscribe",
          {{{"topic", FieldType::Text, true}, {"block", FieldType::Text, false}},
           [](CSession& s, const Json& c) { return s.Subscribe(TopicField(c), OptionalText(c, "block")); }}},

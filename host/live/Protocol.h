@@ -22,6 +22,9 @@
 //   remove_block  block           a block name; stopped only
 //   add_link | remove_link  from, to   "BLOCK.PIN" each; stopped only
 //   save     path                 the writer of `vtxhost save`
+//   properties  block             the block's named property sets: {"sets": [{"name",
+//                                 "properties": [{"name", "type", "value"}]}]}
+//   set_property  block, set, property, value   one property, from its text form
 //   subscribe | unsubscribe  topic, block?   topic "values" (with block), "sinks",
 //                                 "messages", "profiling" or "state"
 #include <atomic>

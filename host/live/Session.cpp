@@ -17,6 +17,7 @@
 #include "vtx/KernelDatatypes.h"
 #include "vtx/Layout.h"
 #include "vtx/ObjectClass.h"
+#include "vtx/Property.h"
 
 namespace vtxhost::live {
 
@@ -648,6 +649,45 @@ Json CSession::Unsubscribe(Topic topic, const std::string& block) {
         }
         RefreshBlocks();
         return Json::object();
+    });
+}
+
+Json CSession::Properties(const std::string& name) {
+    return Run([&] {
+        Vtx::IBlock* block = patch_.FindBlock(name);
+        if (!block) throw Refusal("unknown block " + Quoted(name));
+        Json sets = Json::array();
+        for (std::int32_t i = 0; i < block->GetPropertySetCount(); ++i) {
+            Vtx::IPropertyCollection* set = block->GetPropertySetAt(i);
+            if (!set) continue;
+            Json properties = Json::array();
+            for (int k = 0; k < set->GetCount(); ++k) {
+                Vtx::IProperty* property = set->GetAt(k);
+                if (!property) continue;
+                properties.push_back(Json{{"name", Text(property->GetName())},
+                                          {"type", property->GetType()},
+                                          {"value", Text(property->GetValueText())}});
+            }
+            sets.push_back(Json{{"name", Text(set->GetName())}, {"properties", properties}});
+        }
+        return Json{{"sets", sets}};
+    });
+}
+
+Json CSession::SetProperty(const std::string& name, const std::string& set, const std::string& property,
+                           const std::string& text) {
+    return Run([&] {
+        Vtx::IBlock* block = patch_.FindBlock(name);
+        if (!block) throw Refusal("unknown block " + Quoted(name));
+        if (!block->HasProperty(set.c_str(), property.c_str()))
+            throw Refusal("block " + Quoted(name) + " has no property " + Quoted(property) + " in set " + Quoted(set));
+        try {
+            block->SetPropertyValueText(set.c_str(), property.c_str(), text.c_str());
+            return Json{{"value", Text(block->GetPropertyValueText(set.c_str(), property.c_str()))}};
+        } catch (Vtx::IException& e) {
+            throw Refusal("property " + Quoted(property) + " of block " + Quoted(name) + " refused " + Quoted(text) +
+                          ": " + Text(e.GetMessageText()));
+        }
     });
 }
 

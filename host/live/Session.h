@@ -108,6 +108,13 @@ public:
     Json RemoveLink(const std::string& from, const std::string& to);
     // The writer of `vtxhost save`.
     Json Save(const std::string& path);
+    // The block's named property sets, the ones editors read and write, with each
+    // property's type and text.
+    Json Properties(const std::string& block);
+    // One property of a set from its text form; answers the text it then holds. A property
+    // the set does not have is refused.
+    Json SetProperty(const std::string& block, const std::string& set, const std::string& property,
+                     const std::string& text);
     // block only for Topic::Values.
     Json Subscribe(Topic topic, const std::string& block = "");
     Json Unsubscribe(Topic topic, const std::string& block = "");

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "host/kernel/KernelServices.h"
+#include "host/modules/ModuleLoader.h"
+#include "state/ModuleState.h"
 #include "host/patch/PatchFile.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/EditorServer.h"
@@ -91,6 +93,8 @@ int Serve(int argc, char** argv) {
     if (patchFolders.empty()) patchFolders.push_back(fs::current_path().string());
     for (const std::string& folder : ModuleSearchFolders()) moduleFolders.push_back(folder);
 
+    // The kernel's own blocks answer property texts through the holder the modules share.
+    if (!Vtx::GetThreadSpecificValue()) Vtx::SetThreadSpecificValue(HostThreadSpecificValue());
     CKernelServices kernel;
     try {
         CEditorWorkspace workspace(kernel, patchFolders, moduleFolders);
