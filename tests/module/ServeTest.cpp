@@ -11,6 +11,7 @@
 #include <fstream>
 #include <regex>
 #include <string>
+#include <thread>
 
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
@@ -70,6 +71,7 @@ public:
         return stopped_;
     }
 
+    pid_t Pid() const { return pid_; }
     std::string port, token;
 
 private:
@@ -137,6 +139,10 @@ protected:
         fs::copy_file(VTX_MODULE_PATH, folder_ / "outside" / "libBrennick2010.so", fs::copy_options::overwrite_existing);
         std::ofstream(folder_ / "patches" / "foreign.json")
             << R"({"name": "foreign", "modules": ["../outside/libBrennick2010.so"], "blocks": []})";
+        std::ofstream(folder_ / "patches" / "busy.json")
+            << R"({"name": "busy", "blocks": [{"name": "n", "class": "sequence_source",
+                 "parameters": {"values": [1, 2, 3], "repeat": true}}, {"name": "s", "class": "sink"}],
+                 "links": [{"from": "n.output", "to": "s.input"}]})";
         std::ofstream(folder_ / "patches" / "plain.json")
             << R"({"name": "plain", "blocks": [{"name": "s", "class": "sink"}]})";
     }
@@ -213,9 +219,61 @@ TEST_F(Serve, ModulesAndSavesStayInsideTheFoldersGivenAtStart) {
     EXPECT_EQ(saved["ok"], true) << saved;
     EXPECT_TRUE(fs::exists(folder_ / "patches" / "copy.json"));
     const Json files = page.Ask(Json{{"id", 6}, {"cmd", "files"}});
-    EXPECT_EQ(files["files"].size(), 3u) << files;
+    EXPECT_EQ(files["files"].size(), 4u) << files;
     // Reopening a patch of the folder works.
     EXPECT_EQ(page.Ask(Json{{"id", 7}, {"cmd", "open"}, {"path", "copy.json"}})["ok"], true);
+}
+
+// Resident memory of a process, in KiB.
+long ResidentKib(const std::string& pid) {
+    std::ifstream status("/proc/" + pid + "/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind("VmRSS:", 0) == 0) return std::stol(line.substr(6));
+    return -1;
+}
+
+TEST_F(Serve, APageGetsAtMostThirtyValuesASecondFromAPatchRunningFlatOut) {
+    Server server(Patches() + "/busy.json");
+    ASSERT_FALSE(server.port.empty());
+    Socket page(server, "/ws?token=" + server.token, "http://127.0.0.1:" + server.port);
+    ASSERT_FALSE(page.handshake);
+    EXPECT_EQ(page.Ask(Json{{"id", 1}, {"cmd", "subscribe"}, {"topic", "sinks"}})["ok"], true);
+    EXPECT_EQ(page.Ask(Json{{"id", 2}, {"cmd", "pacing"}, {"mode", "fast"}})["ok"], true);
+    EXPECT_EQ(page.Ask(Json{{"id", 3}, {"cmd", "start"}})["ok"], true);
+    const auto start = std::chrono::steady_clock::now();
+    int values = 0;
+    std::int64_t lastRound = 0;
+    while (std::chrono::steady_clock::now() - start < std::chrono::seconds(2)) {
+        beast::flat_buffer buffer;
+        page.ws.read(buffer);
+        const Json event = Json::parse(beast::buffers_to_string(buffer.data()));
+        if (event.value("event", "") != "value") continue;
+        ++values;
+        lastRound = event.value("round", std::int64_t{0});
+    }
+    // Coalesced to the page's 30 updates a second, while the patch ran many more rounds.
+    EXPECT_GE(values, 20);
+    EXPECT_LE(values, 2 * 31 + 4);
+    EXPECT_GT(lastRound, 10 * values) << "the patch did not run flat out";
+}
+
+TEST_F(Serve, APageThatNeverReadsDoesNotGrowTheServer) {
+    Server server(Patches() + "/busy.json");
+    ASSERT_FALSE(server.port.empty());
+    Socket page(server, "/ws?token=" + server.token, "http://127.0.0.1:" + server.port);
+    ASSERT_FALSE(page.handshake);
+    EXPECT_EQ(page.Ask(Json{{"id", 1}, {"cmd", "subscribe"}, {"topic", "sinks"}})["ok"], true);
+    EXPECT_EQ(page.Ask(Json{{"id", 2}, {"cmd", "subscribe"}, {"topic", "profiling"}})["ok"], true);
+    EXPECT_EQ(page.Ask(Json{{"id", 3}, {"cmd", "pacing"}, {"mode", "fast"}})["ok"], true);
+    EXPECT_EQ(page.Ask(Json{{"id", 4}, {"cmd", "start"}})["ok"], true);
+    // From here on the page reads nothing.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const std::string pid = std::to_string(server.Pid());
+    const long early = ResidentKib(pid);
+    std::this_thread::sleep_for(std::chrono::seconds(3));
+    const long late = ResidentKib(pid);
+    ASSERT_GT(early, 0);
+    EXPECT_LT(late - early, 8 * 1024) << "resident memory grew from " << early << " to " << late << " KiB";
 }
 
 TEST_F(Serve, StopsCleanlyOnSigterm) {

@@ -197,12 +197,11 @@ public:
         pending_.clear();
         session_ = std::make_unique<live::CSession>(kernel_, std::move(loaded), live::Pacing::Realtime);
         protocol_ = std::make_unique<live::CProtocol>(*session_);
+        // Nothing is subscribed until a page asks: a server no page looks at costs the
+        // rounds nothing.
         pump_ = std::make_unique<live::CEventPump>(session_->Events(), [this](const Json& event) {
             net::post(ioc_, [this, event] { Queue(event); });
         });
-        // Pages see every sink, block message, profile and state change.
-        for (const char* topic : {"sinks", "messages", "profiling", "state"})
-            protocol_->Handle(Json{{"cmd", "subscribe"}, {"topic", topic}});
     }
 
     // An event waits for the next flush: the newest value of a pin, profile of a block and
