@@ -6,6 +6,7 @@
 #include <deque>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <random>
 #include <set>
 #include <sstream>
@@ -194,20 +195,24 @@ public:
         pump_.reset();
         protocol_.reset();
         session_.reset();
-        pending_.clear();
+        {
+            std::lock_guard<std::mutex> lock(eventsMutex_);
+            pending_.clear();
+        }
         session_ = std::make_unique<live::CSession>(kernel_, std::move(loaded), live::Pacing::Realtime);
         protocol_ = std::make_unique<live::CProtocol>(*session_);
         // Nothing is subscribed until a page asks: a server no page looks at costs the
         // rounds nothing.
-        pump_ = std::make_unique<live::CEventPump>(session_->Events(), [this](const Json& event) {
-            net::post(ioc_, [this, event] { Queue(event); });
-        });
+        // Events are coalesced where they arrive, on the pump's thread: however fast the
+        // patch runs, what waits for the next flush stays one entry per pin, block and topic.
+        pump_ = std::make_unique<live::CEventPump>(session_->Events(), [this](const Json& event) { Queue(event); });
     }
 
     // An event waits for the next flush: the newest value of a pin, profile of a block and
     // state replace older ones; messages queue, the oldest dropped beyond a bound.
     void Queue(const Json& event) {
         const std::string kind = event.value("event", "");
+        std::lock_guard<std::mutex> lock(eventsMutex_);
         if (kind == "message") {
             messages_.push_back(Dump(event));
             if (messages_.size() > kKeptMessages) messages_.pop_front();
@@ -229,12 +234,17 @@ public:
     }
 
     void Flush() {
-        if (pending_.empty() && messages_.empty()) return;
+        std::map<std::string, Json> pending;
+        std::deque<std::string> messages;
+        {
+            std::lock_guard<std::mutex> lock(eventsMutex_);
+            pending.swap(pending_);
+            messages.swap(messages_);
+        }
+        if (pending.empty() && messages.empty()) return;
         std::vector<std::shared_ptr<const std::string>> out;
-        for (std::string& message : messages_) out.push_back(std::make_shared<const std::string>(std::move(message)));
-        messages_.clear();
-        for (auto& [key, event] : pending_) out.push_back(std::make_shared<const std::string>(Dump(event)));
-        pending_.clear();
+        for (std::string& message : messages) out.push_back(std::make_shared<const std::string>(std::move(message)));
+        for (auto& [key, event] : pending) out.push_back(std::make_shared<const std::string>(Dump(event)));
         for (const std::shared_ptr<Page>& page : Pages())
             for (const auto& message : out) Send(page, message);
     }
@@ -398,6 +408,7 @@ public:
     std::unique_ptr<live::CSession> session_;
     std::unique_ptr<live::CProtocol> protocol_;
     std::unique_ptr<live::CEventPump> pump_;
+    std::mutex eventsMutex_;  // guards the two below: the pump's thread fills them
     std::map<std::string, Json> pending_;
     std::deque<std::string> messages_;
     std::vector<std::weak_ptr<Page>> pages_;
