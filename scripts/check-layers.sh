@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Fails when a layer includes one above it. From the bottom up: platform/ (the Windows
 # stand-ins), state/ (module-wide state), sdk/, module/ (the exports, the module signature
-# and the factory), then the catalogs; the host's
-# own layers run, signature, kernel, modules, patch, check; then tools/. A layer may include
+# and the factory), then the catalogs; the host's own layers run, signature, kernel,
+# modules, patch, check, live; then tools/. A layer may include
 # itself and any layer below it, and every layer may include include/vtx.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -22,7 +22,8 @@ rank() {
     host/modules/*) echo 13 ;;
     host/patch/*) echo 14 ;;
     host/check/*) echo 15 ;;
-    host/*) echo 16 ;;  # a file outside the host's layers: caught below
+    host/live/*) echo 16 ;;
+    host/*) echo 19 ;;  # a file outside the host's layers: caught below
     tools/*) echo 20 ;;
     *) echo "" ;;
   esac
@@ -32,8 +33,8 @@ status=0
 while IFS= read -r file; do
   from=$(rank "$file")
   [ -n "$from" ] || continue
-  if [ "$from" = 16 ]; then
-    echo "$file: a host file outside the host's layers (host/run, signature, kernel, modules, patch, check)"
+  if [ "$from" = 19 ]; then
+    echo "$file: a host file outside the host's layers (host/run, signature, kernel, modules, patch, check, live)"
     status=1
     continue
   fi

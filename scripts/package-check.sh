@@ -53,6 +53,12 @@ listed=$("$work/prefix/bin/vtxhost" list)
 for module in libBrennick2010.so libSdkExample.so; do
   grep -q "/vtx/modules/$module: catalog" <<< "$listed" || { echo "vtxhost list misses $module: $listed" >&2; exit 1; }
 done
+# The installed vtxhost serves the editor's page installed with it.
+for file in index.html editor.js editor.css drawflow.min.js drawflow.min.css; do
+  [ -f "$work/prefix/share/vtx/web/$file" ] || { echo "the package lacks share/vtx/web/$file" >&2; exit 1; }
+done
+served=$(timeout 10 "$work/prefix/bin/vtxhost" serve --folder "$work" 2>&1 | head -1 || true)
+grep -q 'is at http://127.0.0.1:' <<< "$served" || { echo "the installed vtxhost serve did not start: $served" >&2; exit 1; }
 example "$work/example" -DCMAKE_PREFIX_PATH="$work/prefix"
 built_against "$work/example" "$work/prefix/bin/vtxhost"
 

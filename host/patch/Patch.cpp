@@ -193,7 +193,7 @@ Vtx::IBlock* CPatch::Adopt(const std::string& instanceName, Vtx::IBlock* block,
         throw;
     }
     blockIndex_.emplace(instanceName, blocks_.size());
-    blocks_.push_back(Entry{instanceName, block, 0, nullptr, {}, {}});
+    blocks_.push_back(Entry{instanceName, block, 0, nullptr, {}, nullptr, 0, {}});
     return block;
 }
 
@@ -258,6 +258,53 @@ void CPatch::Link(const std::string& fromInstance, const std::string& outputId, 
                          TypeName(inCatalog, inClass));
     input->SetLinkedOutput(output);
     output->AddLink(input);
+}
+
+void CPatch::Unlink(const std::string& fromInstance, const std::string& outputId, const std::string& toInstance,
+                    const std::string& inputId) {
+    if (running_) throw PatchError("links cannot change while the patch runs");
+    Entry& from = EntryOf(fromInstance);
+    Entry& to = EntryOf(toInstance);
+    COutputPinImpl* output = SignatureOf(from)->Outputs().Find(outputId);
+    if (!output) throw PatchError("block " + Quoted(fromInstance) + " has no output pin " + Quoted(outputId));
+    CInputPinImpl* input = SignatureOf(to)->Inputs().Find(inputId);
+    if (!input) throw PatchError("block " + Quoted(toInstance) + " has no input pin " + Quoted(inputId));
+    if (input->LinkedOutput() != output)
+        throw PatchError("there is no link " + PinName(fromInstance, outputId) + " -> " + PinName(toInstance, inputId));
+    output->RemoveLink(input);
+    input->SetLinkedOutput(nullptr);
+}
+
+void CPatch::RemoveBlock(const std::string& instanceName) {
+    if (running_) throw PatchError("blocks cannot be removed while the patch runs");
+    const std::size_t index = IndexOf(instanceName);
+    if (index == blocks_.size()) throw PatchError("unknown block " + Quoted(instanceName));
+    Entry removed = blocks_[index];
+    if (CBlockSignatureImpl* signature = SignatureOf(removed)) {
+        for (std::size_t i = 0; i < signature->Inputs().Size(); ++i) {
+            CInputPinImpl* input = signature->Inputs().At(i);
+            if (COutputPinImpl* output = input->LinkedOutput()) output->RemoveLink(input);
+            input->SetLinkedOutput(nullptr);
+        }
+        for (std::size_t i = 0; i < signature->Outputs().Size(); ++i) {
+            COutputPinImpl* output = signature->Outputs().At(i);
+            while (output->GetLinkCount() > 0) {
+                auto* input = static_cast<CInputPinImpl*>(output->GetLinkedInput(0));
+                input->SetLinkedOutput(nullptr);
+                output->RemoveLink(input);
+            }
+        }
+    }
+    blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(index));
+    blockIndex_.clear();
+    for (std::size_t i = 0; i < blocks_.size(); ++i) blockIndex_.emplace(blocks_[i].name, i);
+    try {
+        removed.block->DoneInstance();
+    } catch (...) {
+        // Released all the same below.
+    }
+    kernel_.ForgetBlock(removed.block);
+    removed.block->Release();
 }
 
 void CPatch::ResolveTypes(Entry& entry) {
@@ -426,6 +473,9 @@ void CPatch::ResolveActivation(Entry& entry) {
     entry.signature = SignatureOf(entry);
     entry.activatingInputs.clear();
     Vtx::IInputActivationSettings* settings = entry.block->GetRunTimeContext()->GetInputActivationSettings();
+    // The version is read before the pins, so that a change made meanwhile is read again.
+    entry.inputSettings = dynamic_cast<CInputActivationSettings*>(settings);
+    if (entry.inputSettings) entry.inputSettingsVersion = entry.inputSettings->Version();
     for (std::size_t i = 0; i < entry.signature->Inputs().Size(); ++i) {
         CInputPinImpl* input = entry.signature->Inputs().At(i);
         if (settings->GetPinActivation(input->GetId())) entry.activatingInputs.push_back(input);
@@ -490,6 +540,8 @@ std::int64_t CPatch::Run(std::int64_t rounds, const RoundObserver& observer, con
             }
             CBlockSignatureImpl* signature = entry.signature;
             if (byInput) {
+                if (entry.inputSettings && entry.inputSettings->Version() != entry.inputSettingsVersion)
+                    ResolveActivation(entry);
                 for (CInputPinImpl* input : entry.activatingInputs)
                     if (input->HasNewData()) activate = true;
             }

@@ -47,6 +47,7 @@ class CKernelServices;
 class CBlockSignatureImpl;
 class CInputPinImpl;
 class COutputPinImpl;
+class CInputActivationSettings;
 
 // A patch that cannot be built or run; the text says which block or pin and why.
 class PatchError : public std::runtime_error {
@@ -85,6 +86,12 @@ public:
     void SetTraceLevel(const std::string& instanceName, std::int32_t level);
     void Link(const std::string& fromInstance, const std::string& outputId, const std::string& toInstance,
               const std::string& inputId);
+    // The reverse of Link; only while the patch is stopped.
+    void Unlink(const std::string& fromInstance, const std::string& outputId, const std::string& toInstance,
+                const std::string& inputId);
+    // Takes the block out of the patch with its links (DoneInstance, then the patch's
+    // reference is released); only while the patch is stopped.
+    void RemoveBlock(const std::string& instanceName);
 
     void Start();
     // Runs rounds; after each the observer gets the round number (from 1) and its time
@@ -96,8 +103,12 @@ public:
     std::int64_t Run(std::int64_t rounds, const RoundObserver& observer = {}, const RoundGate& gate = {});
     void Stop();
 
-    // Execute timing: on from the next Start (the switch "log_profiling_info" turns it on too).
-    void SetProfiling(bool on) { profilingRequested_ = on; }
+    // Execute timing: on from the next Start (the switch "log_profiling_info" turns it on too);
+    // turned on while running, it times from the next round.
+    void SetProfiling(bool on) {
+        profilingRequested_ = on;
+        if (on && running_) profiling_ = true;
+    }
     bool IsProfiling() const { return profiling_; }
     struct ExecuteProfile {
         std::string name;
@@ -110,6 +121,9 @@ public:
     // The file the switch "log_graphviz" wrote at the last Start, or empty.
     const std::string& GraphvizFileWritten() const { return graphvizFile_; }
     bool IsRunning() const { return running_; }
+    // Rounds run since the last Start, and the last round's time relative to it.
+    std::int64_t RoundsRun() const { return rounds_; }
+    std::int64_t LastRoundTime() const { return now_ - startTime_; }
     const std::string& GetName() const { return name_; }
     CKernelServices& GetKernel() const { return kernel_; }
 
@@ -119,9 +133,11 @@ private:
         Vtx::IBlock* block;  // one reference
         std::int64_t nextDue = 0;
         // Resolved by Start for the rounds: the block's signature and the input pins whose
-        // new data activates it.
+        // new data activates it, read again from the round after the block's settings change.
         CBlockSignatureImpl* signature = nullptr;
         std::vector<CInputPinImpl*> activatingInputs;
+        CInputActivationSettings* inputSettings = nullptr;
+        std::uint64_t inputSettingsVersion = 0;
         ProfilingSamples execute;
     };
     void ExecuteTimed(Entry& entry);

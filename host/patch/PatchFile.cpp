@@ -60,9 +60,15 @@ public:
         return result;
     }
 
+    // One entry of "blocks" or "links" on its own, added to a patch made elsewhere.
+    void AddBlockEntry(CPatch& patch, const Json& block) { AddBlock(patch, block, ""); }
+    void AddLinkEntry(CPatch& patch, const Json& link) { AddLink(patch, link, ""); }
+
 private:
-    // The line is looked up only now, by a pass over the text that stops at the value.
+    // The line is looked up only now, by a pass over the text that stops at the value. An
+    // entry given without a file is answered with the problem alone.
     [[noreturn]] void Fail(const std::string& pointer, const std::string& problem) const {
+        if (fileName_.empty()) throw PatchError(problem);
         throw PatchError(fileName_ + ":" + std::to_string(LineOfPointer(text_, pointer)) + ": " + problem);
     }
 
@@ -295,6 +301,16 @@ std::string ReadPatchFileText(const std::string& path, std::size_t maxBytes) {
 LoadedPatch LoadPatchText(CKernelServices& kernel, const std::string& text, const std::string& fileName,
                           const std::string& folder, const ModuleOpener& openModule) {
     return Loader(kernel, text, fileName, folder, openModule).Load();
+}
+
+void AddPatchBlockEntry(CKernelServices& kernel, CPatch& patch, const Json& block) {
+    const std::string text;
+    Loader(kernel, text, "", "", ModuleOpener{}).AddBlockEntry(patch, block);
+}
+
+void AddPatchLinkEntry(CKernelServices& kernel, CPatch& patch, const Json& link) {
+    const std::string text;
+    Loader(kernel, text, "", "", ModuleOpener{}).AddLinkEntry(patch, link);
 }
 
 LoadedPatch LoadPatchFile(CKernelServices& kernel, const std::string& path, const ModuleOpener& openModule) {

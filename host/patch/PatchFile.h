@@ -30,6 +30,7 @@
 #include <string>
 #include <vector>
 
+#include "host/patch/JsonDocument.h"
 #include "host/patch/Patch.h"
 
 namespace vtxhost {
@@ -59,5 +60,12 @@ std::string ReadPatchFileText(const std::string& path, std::size_t maxBytes);
 // The same from a text; fileName names it in messages, folder resolves module paths.
 LoadedPatch LoadPatchText(CKernelServices& kernel, const std::string& text, const std::string& fileName,
                           const std::string& folder, const ModuleOpener& openModule);
+
+// One entry of "blocks" or of "links", as a patch file gives it, added to the patch with the
+// checks of loading a file; a PatchError with the problem alone (no file, no line) when it
+// is refused. A refused block entry whose block was made stays in the patch, as when a file
+// is loaded; the caller removes it.
+void AddPatchBlockEntry(CKernelServices& kernel, CPatch& patch, const Json& block);
+void AddPatchLinkEntry(CKernelServices& kernel, CPatch& patch, const Json& link);
 
 } // namespace vtxhost

@@ -142,4 +142,17 @@ void WriteFileReplacing(const std::string& path, const std::string& text) {
     }
 }
 
+std::vector<std::string> ModulePathsFromHere(const std::vector<std::string>& modulePaths,
+                                             const std::vector<std::string>& moduleTexts) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> modules;
+    for (std::size_t i = 0; i < modulePaths.size(); ++i) {
+        const bool absolute = i < moduleTexts.size() && fs::path(moduleTexts[i]).is_absolute();
+        const fs::path full = fs::absolute(modulePaths[i]).lexically_normal();
+        const fs::path fromHere = full.lexically_relative(fs::current_path());
+        modules.push_back(absolute ? moduleTexts[i] : fromHere.empty() ? full.string() : fromHere.string());
+    }
+    return modules;
+}
+
 } // namespace vtxhost

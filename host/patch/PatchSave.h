@@ -17,6 +17,10 @@ std::string SavePatchText(CPatch& patch, const std::vector<std::string>& moduleP
 // wherever the two are moved together. PatchError with the reason when the file cannot be
 // written (WriteFileReplacing).
 void SavePatchFile(CPatch& patch, const std::vector<std::string>& modulePaths, const std::string& path);
+// The modules of a loaded patch (LoadedPatch's modulePaths and moduleTexts) as SavePatchFile
+// takes them: those the file gave absolute as given, the others relative to the current folder.
+std::vector<std::string> ModulePathsFromHere(const std::vector<std::string>& modulePaths,
+                                             const std::vector<std::string>& moduleTexts);
 
 // Writes the text to a new file beside path and renames it over path, so that path holds
 // either its old content or the whole new one, never a part. A path that names a link

@@ -5,6 +5,7 @@ namespace vtxhost {
 void CInputActivationSettings::SetPinActivation(const char* pinId, bool enabled) {
     std::lock_guard<std::mutex> lock(mutex_);
     pins_[pinId ? pinId : ""] = enabled;
+    version_.fetch_add(1, std::memory_order_acq_rel);
 }
 
 bool CInputActivationSettings::GetPinActivation(const char* pinId) {

@@ -35,8 +35,11 @@ public:
     virtual ~CInputActivationSettings() = default;
     void SetPinActivation(const char* pinId, bool enabled) override;
     bool GetPinActivation(const char* pinId) override;
+    // Counts the changes, so that a running patch sees when to read the pins again.
+    std::uint64_t Version() const { return version_.load(std::memory_order_acquire); }
 
 private:
+    std::atomic<std::uint64_t> version_{0};
     std::mutex mutex_;
     std::map<std::string, bool> pins_;
 };

@@ -1,5 +1,5 @@
 // vtxhost run PATCH [--activations N] [--trace-level L] [--memory-limit MIB]
-//                   [--set BLOCK.PARAM=TEXT]... [--realtime] [--profile]
+//                   [--set BLOCK.PARAM=TEXT]... [--realtime] [--profile] [--control]
 // Loads a patch file, sets the values given with --set, runs it for N activation rounds
 // (10 by default) and prints, per round, what each sink received, every message the blocks
 // send and, with a trace level, the diagnostic log as it is written. The C++ allocations of
@@ -34,6 +34,7 @@
 #include "host/run/PrintableText.h"
 #include "host/run/RoundText.h"
 #include "tools/vtxhost/Commands.h"
+#include "tools/vtxhost/Control.h"
 #include "tools/vtxhost/ExitStatus.h"
 #include "tools/vtxhost/Output.h"
 #include "vtx/EventSource.h"
@@ -63,6 +64,11 @@ constexpr const char* kHelp =
     "  --profile                print per block the number of Execute calls and their mean,\n"
     "                           minimum, maximum and total time (the kernel switch\n"
     "                           \"log_profiling_info\" in the patch does the same)\n"
+    "  --control                take commands as JSON lines on standard input and answer\n"
+    "                           them, with the events subscribed to, as JSON lines on standard\n"
+    "                           output (the README's \"Live control\" section); the patch\n"
+    "                           starts on \"start\", runs a round per \"step\" (with --realtime,\n"
+    "                           by the wall clock) and stops at the end of the input\n"
     "\n"
     "Exit status: 0 the run went through, 1 the patch or a --set value was refused, 2 wrong\n"
     "arguments, 3 a block reported an error or a trapped exception, 130 stopped by Ctrl-C.\n";
@@ -148,6 +154,7 @@ struct Options {
     std::vector<std::string> settingTexts;
     bool realtime = false;
     bool profile = false;
+    bool control = false;
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -186,6 +193,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             options.realtime = true;
         } else if (argument == "--profile") {
             options.profile = true;
+        } else if (argument == "--control") {
+            options.control = true;
         } else if (argument.empty() || argument[0] == '-' || options.path) {
             std::fprintf(stderr, "vtxhost run: unexpected argument \"%s\"\n", argument.c_str());
             return std::nullopt;
@@ -195,6 +204,10 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
     }
     if (!options.path) {
         std::fprintf(stderr, "vtxhost run: no patch given\n");
+        return std::nullopt;
+    }
+    if (options.control && options.activationsGiven) {
+        std::fprintf(stderr, "vtxhost run: --control runs rounds as commands ask; it takes no --activations\n");
         return std::nullopt;
     }
     if (options.realtime && !options.activationsGiven) options.activations = LLONG_MAX;
@@ -228,6 +241,9 @@ int RunPatch(int argc, char** argv) {
     if (!parsed) return UsageError("run");
     const Options& options = *parsed;
     memory_budget::SetLimit(static_cast<std::size_t>(options.memoryLimitMiB) << 20);
+    if (options.control)
+        return RunControlled(ControlOptions{options.path, options.settings, options.settingTexts, options.realtime,
+                                            options.profile});
     // The reason to add to a failure, when the budget refused memory on the way (kept for
     // the error that ends the run, when a block message took it first).
     std::string lastBudgetNote;
@@ -359,7 +375,7 @@ int RunPatch(int argc, char** argv) {
 
 const CommandRegistrar registrar("run",
                                  "run PATCH [--activations N] [--trace-level L] [--memory-limit MIB] "
-                                 "[--set BLOCK.PARAM=TEXT]... [--realtime] [--profile]",
+                                 "[--set BLOCK.PARAM=TEXT]... [--realtime] [--profile] [--control]",
                                  RunPatch, kHelp);
 
 } // namespace

@@ -27,19 +27,11 @@ constexpr const char* kHelp =
 
 int SavePatch(int argc, char** argv) {
     if (argc != 3 || argv[1][0] == '-' || argv[2][0] == '-') return UsageError("save");
-    namespace fs = std::filesystem;
     CKernelServices kernel;
     try {
         LoadedPatch loaded = LoadPatchFile(kernel, argv[1], OpenModuleCatalog);
         // Relative module paths as seen from here, which the save turns relative to OUTPUT.
-        std::vector<std::string> modules;
-        for (std::size_t i = 0; i < loaded.modulePaths.size(); ++i) {
-            const bool absolute = i < loaded.moduleTexts.size() && fs::path(loaded.moduleTexts[i]).is_absolute();
-            const fs::path full = fs::absolute(loaded.modulePaths[i]).lexically_normal();
-            const fs::path fromHere = full.lexically_relative(fs::current_path());
-            modules.push_back(absolute ? loaded.moduleTexts[i] : fromHere.empty() ? full.string() : fromHere.string());
-        }
-        SavePatchFile(*loaded.patch, modules, argv[2]);
+        SavePatchFile(*loaded.patch, ModulePathsFromHere(loaded.modulePaths, loaded.moduleTexts), argv[2]);
     } catch (const PatchError& e) {
         std::fprintf(stderr, "vtxhost save: %s\n", ErrorLine(e.what()).c_str());
         return kExitRefused;

@@ -193,3 +193,26 @@ TEST_F(PatchTest, KernelSourceAndSinkCarryAnyDatatype) {
 }
 
 } // namespace
+
+namespace {
+
+// The pins whose new data activates a block are read again after the block changes them
+// while running: from the next round on, not only at Start.
+TEST_F(PatchTest, ActivatingPinsChangedWhileRunningApplyFromTheNextRound) {
+    Add("source", true);
+    RecordingBlock* relay = Add("relay", false);
+    patch->Link("source", "out", "relay", "in");
+    patch->Start();
+    patch->Run(1);
+    IInputActivationSettings* pins = static_cast<IBlock*>(relay)->GetRunTimeContext()->GetInputActivationSettings();
+    pins->SetPinActivation("in", false);
+    calls.clear();
+    patch->Run(2);
+    EXPECT_EQ(calls, (std::vector<std::string>{"source: Execute 2", "source: Execute 3"}));
+    pins->SetPinActivation("in", true);
+    calls.clear();
+    patch->Run(1);
+    EXPECT_EQ(calls, (std::vector<std::string>{"source: Execute 4", "relay: Execute 5"}));
+}
+
+} // namespace
