@@ -33,7 +33,7 @@
 #include <string>
 #include <thread>
 
-#include "host/patch/JsonDocument.h"
+#include "host/kernel/JsonDocument.h"
 #include "host/live/Session.h"
 
 namespace vtxhost::live {

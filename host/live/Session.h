@@ -40,7 +40,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/patch/JsonDocument.h"
+#include "host/kernel/JsonDocument.h"
 #include "host/patch/PatchFile.h"
 #include "host/live/CommandQueue.h"
 #include "host/live/SubscriptionStore.h"

@@ -15,7 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "host/patch/JsonDocument.h"
+#include "host/kernel/JsonDocument.h"
 
 namespace vtxhost::live {
 

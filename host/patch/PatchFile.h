@@ -30,7 +30,7 @@
 #include <string>
 #include <vector>
 
-#include "host/patch/JsonDocument.h"
+#include "host/kernel/JsonDocument.h"
 #include "host/patch/Patch.h"
 
 namespace vtxhost {

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "host/patch/JsonDocument.h"
+#include "host/kernel/JsonDocument.h"
 #include "host/patch/PatchFile.h"
 
 namespace vtxhost {
