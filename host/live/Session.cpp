@@ -170,7 +170,17 @@ CSession::~CSession() {
 
 Json CSession::Run(const std::function<Json()>& work) {
     Json result;
-    queue_.Call([&] { result = work(); });
+    bool refused = false;
+    std::string reason;
+    queue_.Call([&] {
+        try {
+            result = work();
+        } catch (const Refusal& e) {
+            refused = true;
+            reason = e.what();
+        }
+    });
+    if (refused) throw Refusal(reason);
     return result;
 }
 
