@@ -301,6 +301,23 @@ TEST_F(LiveSession, SubscribedValuesMessagesProfilesAndStateArriveAsEvents) {
         }
 }
 
+// Paced by the wall clock, round 3 of a patch whose rounds are 40 ms apart comes no sooner
+// than 120 ms after the start; paused, no round runs; resumed, they go on.
+TEST_F(LiveSession, RealtimeRoundsFollowTheWallClockAndStopWhilePaused) {
+    Open(Pacing::Realtime);
+    const auto begin = std::chrono::steady_clock::now();
+    ASSERT_EQ(Ask(R"({"cmd": "start"})")["ok"], true);
+    ASSERT_TRUE(session->WaitForRound(3, std::chrono::seconds(20)));
+    EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(120));
+    const Json paused = Ask(R"({"cmd": "pause"})");
+    ASSERT_EQ(paused["state"], "paused");
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(session->RoundsRun(), paused["round"].get<std::int64_t>());
+    ASSERT_EQ(Ask(R"({"cmd": "step"})")["round"], paused["round"].get<std::int64_t>() + 1);
+    ASSERT_EQ(Ask(R"({"cmd": "resume"})")["ok"], true);
+    EXPECT_TRUE(session->WaitForRound(paused["round"].get<std::int64_t>() + 3, std::chrono::seconds(20)));
+}
+
 TEST(LiveStore, NewerValuesReplaceWaitingOnesAndMessagesStayBounded) {
     CSubscriptionStore store(3);
     for (int i = 0; i < 1000; ++i) {
