@@ -1,8 +1,8 @@
 // The live session's costs, on the main example's patch (as in PatchActivationBench.cpp):
 // - a round run by the session, no subscriber, against the same rounds run by the patch
 //   directly with the sinks taken (`vtxhost run`'s loop): per step command of one round,
-//   and in batches of 16 rounds per command, where the command's hand-over to the scheduler
-//   thread is shared by the rounds;
+//   and in batches of 16 and 256 rounds per command, where the command's hand-over to the
+//   scheduler thread is shared by the rounds;
 // - the latency from a set command to the end of the round that uses the value, the patch
 //   running by itself as fast as it goes;
 // - what the event store holds with 1 000 subscribed outputs and a reader that never reads,
@@ -55,8 +55,6 @@ vtxhost::LoadedPatch Load(vtxhost::CKernelServices& kernel, const std::string& t
                                   });
 }
 
-constexpr std::int64_t kBatch = 16;
-
 void BM_LiveSessionRound(benchmark::State& state) {
     vtxhost::CKernelServices kernel;
     vtxhost::live::CSession session(kernel, Load(kernel, kPatch), vtxhost::live::Pacing::Stepped);
@@ -66,18 +64,26 @@ void BM_LiveSessionRound(benchmark::State& state) {
 }
 VTX_BENCHMARK(BM_LiveSessionRound);
 
-void BM_LiveSessionRounds16(benchmark::State& state) {
+// Batch rounds per step command: the command's hand-over to the scheduler thread and its
+// answer are shared by the batch, as they are by all the rounds of a session that runs by
+// itself.
+template <std::int64_t Batch>
+void BM_LiveSessionRounds(benchmark::State& state) {
     vtxhost::CKernelServices kernel;
     vtxhost::live::CSession session(kernel, Load(kernel, kPatch), vtxhost::live::Pacing::Stepped);
     session.Start();
-    for (auto _ : state) session.Step(kBatch);
+    for (auto _ : state) session.Step(Batch);
     session.Stop();
-    state.SetItemsProcessed(state.iterations() * kBatch);
+    state.SetItemsProcessed(state.iterations() * Batch);
 }
+void BM_LiveSessionRounds16(benchmark::State& state) { BM_LiveSessionRounds<16>(state); }
+void BM_LiveSessionRounds256(benchmark::State& state) { BM_LiveSessionRounds<256>(state); }
 VTX_BENCHMARK(BM_LiveSessionRounds16);
+VTX_BENCHMARK(BM_LiveSessionRounds256);
 
-// The plain run's rounds, 16 per iteration, the sinks taken after every round.
-void BM_PlainRunRounds16(benchmark::State& state) {
+// The plain run's rounds, Batch per iteration, the sinks taken after every round.
+template <std::int64_t Batch>
+void BM_PlainRunRounds(benchmark::State& state) {
     vtxhost::CKernelServices kernel;
     vtxhost::LoadedPatch loaded = Load(kernel, kPatch);
     vtxhost::CPatch& patch = *loaded.patch;
@@ -86,12 +92,15 @@ void BM_PlainRunRounds16(benchmark::State& state) {
     patch.Start();
     std::size_t taken = 0;
     for (auto _ : state)
-        patch.Run(kBatch, [&](std::int64_t, std::int64_t) { taken += sets->TakeNew().size() + stored->TakeNew().size(); });
+        patch.Run(Batch, [&](std::int64_t, std::int64_t) { taken += sets->TakeNew().size() + stored->TakeNew().size(); });
     patch.Stop();
-    state.SetItemsProcessed(state.iterations() * kBatch);
-    if (taken != 2 * kBatch * static_cast<std::size_t>(state.iterations())) state.SkipWithError("a sink missed a round");
+    state.SetItemsProcessed(state.iterations() * Batch);
+    if (taken != 2 * Batch * static_cast<std::size_t>(state.iterations())) state.SkipWithError("a sink missed a round");
 }
+void BM_PlainRunRounds16(benchmark::State& state) { BM_PlainRunRounds<16>(state); }
+void BM_PlainRunRounds256(benchmark::State& state) { BM_PlainRunRounds<256>(state); }
 VTX_BENCHMARK(BM_PlainRunRounds16);
+VTX_BENCHMARK(BM_PlainRunRounds256);
 
 // Wall time from the set command to the end of the round after it; "rounds_late" counts
 // the rounds between the change and the first round that could use it (1: the next).

@@ -9,7 +9,7 @@
 # The main job's round is measured the same way on `vtxhost run examples/intervals.json`
 # with 1 and 3 activations, printing included.
 # A live session's rounds (no subscriber) are compared with the plain run's ("plain-run"):
-# 16 rounds per step command, and one.
+# 256 and 16 rounds per step command, and one.
 # Arguments: benchmark name patterns (grep -E) to measure only some pairs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,6 +32,7 @@ BM_IntervalBinaryRoundTrip BM_BareBinaryRoundTrip bare 2000
 BM_IntervalTextRoundTrip BM_BareTextRoundTrip bare 2000
 BM_CollectionGetIndexScan BM_CollectionGetIndexScan_Baseline bare 200
 BM_CollectionGetIndexAtCursor BM_CollectionGetIndexScan bare 200
+BM_LiveSessionRounds256 BM_PlainRunRounds256 plain-run 4
 BM_LiveSessionRounds16 BM_PlainRunRounds16 plain-run 50
 BM_LiveSessionRound BM_PatchActivation plain-run 200"
 if [ $# -gt 0 ]; then

@@ -318,6 +318,16 @@ TEST_F(LiveSession, RealtimeRoundsFollowTheWallClockAndStopWhilePaused) {
     EXPECT_TRUE(session->WaitForRound(paused["round"].get<std::int64_t>() + 3, std::chrono::seconds(20)));
 }
 
+// A session may run for good: the dispatcher keeps only the newest messages blocks sent.
+TEST_F(LiveSession, TheDispatcherKeepsTheNewestMessagesOnly) {
+    Open();
+    for (int i = 0; i < 1100; ++i) kernel.Dispatcher().SendMessage(nullptr, 3, std::to_string(i).c_str());
+    const auto messages = kernel.Dispatcher().Messages();
+    ASSERT_EQ(messages.size(), 1024u);
+    EXPECT_EQ(messages.front().text, "76");
+    EXPECT_EQ(messages.back().text, "1099");
+}
+
 TEST(LiveStore, NewerValuesReplaceWaitingOnesAndMessagesStayBounded) {
     CSubscriptionStore store(3);
     for (int i = 0; i < 1000; ++i) {
