@@ -11,6 +11,8 @@
 # bench/intervals-repeat.json` (examples/intervals.json with a repeating source, so that
 # every round does the same work) with 3 and 13 activations, printing included, next to the
 # plain C++ program that prints the same bytes (bench/plain/PlainIntervals.cpp).
+# A live session's rounds (no subscriber) are compared with the plain run's ("plain-run"):
+# 256 and 16 rounds per step command, and one.
 # Arguments: benchmark name patterns (grep -E) to measure only some pairs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -32,7 +34,10 @@ BM_PatchActivation BM_PatchActivation_Baseline bare 200
 BM_IntervalBinaryRoundTrip BM_BareBinaryRoundTrip bare 2000
 BM_IntervalTextRoundTrip BM_BareTextRoundTrip bare 2000
 BM_CollectionGetIndexScan BM_CollectionGetIndexScan_Baseline bare 200
-BM_CollectionGetIndexAtCursor BM_CollectionGetIndexScan bare 200"
+BM_CollectionGetIndexAtCursor BM_CollectionGetIndexScan bare 200
+BM_LiveSessionRounds256 BM_PlainRunRounds256 plain-run 4
+BM_LiveSessionRounds16 BM_PlainRunRounds16 plain-run 50
+BM_LiveSessionRound BM_PatchActivation plain-run 200"
 # Benchmarks without a baseline, iterations N.
 singles="BM_CreateInterval 2000
 BM_CreateKernelDouble 2000

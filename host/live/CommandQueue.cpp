@@ -1,7 +1,7 @@
 #include "host/live/CommandQueue.h"
 
 #include <exception>
-#include <future>
+#include <string>
 
 namespace vtxhost::live {
 
@@ -20,17 +20,31 @@ void CCommandQueue::Call(const Task& task) {
         task();
         return;
     }
-    std::promise<void> done;
-    std::future<void> finished = done.get_future();
-    Post([&task, &done] {
+    // The caller waits on this queue's own lock: the task's effects are seen once it returns.
+    // An exception is carried over as a copy of its text, not as the object itself, which
+    // would be released on the scheduler thread while the caller reads it.
+    bool finished = false;
+    bool failed = false;
+    std::string failure;
+    Post([&] {
         try {
             task();
-            done.set_value();
+        } catch (const std::exception& e) {
+            failed = true;
+            failure = e.what();
         } catch (...) {
-            done.set_exception(std::current_exception());
+            failed = true;
+            failure = "unknown error";
         }
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            finished = true;
+        }
+        done_.notify_all();
     });
-    finished.get();
+    std::unique_lock<std::mutex> lock(mutex_);
+    done_.wait(lock, [&] { return finished; });
+    if (failed) throw std::runtime_error(failure);
 }
 
 void CCommandQueue::SetSchedulerThread(std::thread::id id) { scheduler_.store(id); }

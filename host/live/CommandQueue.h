@@ -26,8 +26,10 @@ public:
 
     // Queues the task; QueueClosed once closed.
     void Post(Task task);
-    // Runs the task on the scheduler thread and waits until it ran; an exception it throws
-    // reaches the caller. Called on the scheduler thread itself, it runs at once.
+    // Runs the task on the scheduler thread and waits until it ran; a std::exception it throws
+    // reaches the caller as a std::runtime_error with the same text (tasks that need their
+    // own exception types catch them inside). Called on the scheduler thread itself, it runs
+    // at once.
     void Call(const Task& task);
 
     // Whether tasks wait; cheap enough to ask before every round.
@@ -49,6 +51,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::condition_variable wake_;
+    std::condition_variable done_;
     std::deque<Task> tasks_;
     std::atomic<std::size_t> pending_{0};
     bool closed_ = false;

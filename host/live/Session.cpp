@@ -25,6 +25,8 @@ namespace {
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+constexpr std::size_t kKeptMessages = 1024;
+
 std::string Text(const char* text) { return text ? text : ""; }
 
 std::string WithoutTrailingNewlines(std::string text) {
@@ -157,6 +159,9 @@ bool TopicFromName(const std::string& name, Topic& topic) {
 CSession::CSession(CKernelServices& kernel, LoadedPatch loaded, Pacing pacing)
     : kernel_(kernel), loaded_(std::move(loaded)), patch_(*loaded_.patch), pacing_(pacing) {
     RefreshBlocks();
+    // The dispatcher keeps what blocks sent for the host's error texts; a session may run
+    // for good, so only the newest are kept.
+    kernel_.Dispatcher().SetMessageLimit(kKeptMessages);
     messageSubscription_ =
         kernel_.Dispatcher().SubscribeMessages([this](const DispatchedMessage& message) { OnMessage(message); });
     thread_ = std::thread([this] { Loop(); });
@@ -171,7 +176,17 @@ CSession::~CSession() {
 
 Json CSession::Run(const std::function<Json()>& work) {
     Json result;
-    queue_.Call([&] { result = work(); });
+    bool refused = false;
+    std::string reason;
+    queue_.Call([&] {
+        try {
+            result = work();
+        } catch (const Refusal& e) {
+            refused = true;
+            reason = e.what();
+        }
+    });
+    if (refused) throw Refusal(reason);
     return result;
 }
 

@@ -15,6 +15,8 @@ void CMessageDispatcher::SendMessage(Vtx::IEventSource* source, std::int32_t kin
     {
         std::lock_guard<std::mutex> lock(mutex_);
         messages_.push_back(dispatched);
+        if (messages_.size() > messageLimit_)
+            messages_.erase(messages_.begin(), messages_.begin() + static_cast<std::ptrdiff_t>(messages_.size() - messageLimit_));
         for (const auto& entry : messageObservers_) observers.push_back(entry.second);
     }
     for (const auto& observer : observers) observer(dispatched);
@@ -59,6 +61,13 @@ void CMessageDispatcher::Unsubscribe(std::int32_t subscription) {
 std::vector<DispatchedMessage> CMessageDispatcher::Messages() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return messages_;
+}
+
+void CMessageDispatcher::SetMessageLimit(std::size_t limit) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    messageLimit_ = limit;
+    if (messages_.size() > messageLimit_)
+        messages_.erase(messages_.begin(), messages_.begin() + static_cast<std::ptrdiff_t>(messages_.size() - messageLimit_));
 }
 
 std::size_t CMessageDispatcher::SignatureChangeCount() const {

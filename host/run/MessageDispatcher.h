@@ -36,6 +36,9 @@ public:
     void Unsubscribe(std::int32_t subscription);
 
     std::vector<DispatchedMessage> Messages() const;
+    // Keeps at most the newest `limit` messages (all of them unless set), for hosts that run
+    // a patch for as long as it is wanted.
+    void SetMessageLimit(std::size_t limit);
     std::size_t SignatureChangeCount() const;
     void ClearMessages();
 
@@ -45,6 +48,7 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<DispatchedMessage> messages_;
+    std::size_t messageLimit_ = static_cast<std::size_t>(-1);
     std::size_t signatureChanges_ = 0;
     std::int32_t nextSubscription_ = 1;
     std::vector<std::pair<std::int32_t, MessageObserver>> messageObservers_;

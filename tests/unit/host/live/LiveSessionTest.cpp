@@ -16,8 +16,10 @@
 #include "host/kernel/KernelServices.h"
 #include "host/modules/ModuleOpener.h"
 #include "host/patch/PatchFile.h"
+#include "host/modules/ModuleCatalog.h"
 #include "host/live/Protocol.h"
 #include "host/live/Session.h"
+#include "module/SignatureList.h"
 #include "sdk/block/BlockImplBase.h"
 #include "sdk/block/PinDescription.h"
 #include "sdk/object/Exceptions.h"
@@ -299,6 +301,33 @@ TEST_F(LiveSession, SubscribedValuesMessagesProfilesAndStateArriveAsEvents) {
         }
 }
 
+// Paced by the wall clock, round 3 of a patch whose rounds are 40 ms apart comes no sooner
+// than 120 ms after the start; paused, no round runs; resumed, they go on.
+TEST_F(LiveSession, RealtimeRoundsFollowTheWallClockAndStopWhilePaused) {
+    Open(Pacing::Realtime);
+    const auto begin = std::chrono::steady_clock::now();
+    ASSERT_EQ(Ask(R"({"cmd": "start"})")["ok"], true);
+    ASSERT_TRUE(session->WaitForRound(3, std::chrono::seconds(20)));
+    EXPECT_GE(std::chrono::steady_clock::now() - begin, std::chrono::milliseconds(120));
+    const Json paused = Ask(R"({"cmd": "pause"})");
+    ASSERT_EQ(paused["state"], "paused");
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(session->RoundsRun(), paused["round"].get<std::int64_t>());
+    ASSERT_EQ(Ask(R"({"cmd": "step"})")["round"], paused["round"].get<std::int64_t>() + 1);
+    ASSERT_EQ(Ask(R"({"cmd": "resume"})")["ok"], true);
+    EXPECT_TRUE(session->WaitForRound(paused["round"].get<std::int64_t>() + 3, std::chrono::seconds(20)));
+}
+
+// A session may run for good: the dispatcher keeps only the newest messages blocks sent.
+TEST_F(LiveSession, TheDispatcherKeepsTheNewestMessagesOnly) {
+    Open();
+    for (int i = 0; i < 1100; ++i) kernel.Dispatcher().SendMessage(nullptr, 3, std::to_string(i).c_str());
+    const auto messages = kernel.Dispatcher().Messages();
+    ASSERT_EQ(messages.size(), 1024u);
+    EXPECT_EQ(messages.front().text, "76");
+    EXPECT_EQ(messages.back().text, "1099");
+}
+
 TEST(LiveStore, NewerValuesReplaceWaitingOnesAndMessagesStayBounded) {
     CSubscriptionStore store(3);
     for (int i = 0; i < 1000; ++i) {
@@ -339,11 +368,13 @@ TEST(LiveStore, PumpDeliversInOrderAndFlushesWhatIsLeft) {
 
 // Commands from four threads while the patch runs by itself, with a reader taking events:
 // each is answered, the rounds go on, and the patch stops cleanly.
+// The catalog is the one linked into this program (not the module loaded with dlopen), so
+// that the thread sanitizer sees all of its code.
 TEST(LiveSessionConcurrency, CommandsFromSeveralThreadsWhileThePatchRuns) {
     CKernelServices kernel;
-    LoadedPatch loaded = vtxhost::LoadPatchText(
-        kernel, std::string("{\"modules\": [\"") + VTX_MODULE_PATH + "\"]," + kPatch, "live.json", ".",
-        vtxhost::OpenModuleCatalog);
+    BuildSignatures(1033);
+    kernel.AddCatalog(std::make_shared<vtxhost::CModuleCatalog>(ChooseSignature(1033)));
+    LoadedPatch loaded = vtxhost::LoadPatchText(kernel, std::string("{") + kPatch, "live.json", ".", nullptr);
     CSession session(kernel, std::move(loaded), Pacing::Fast);
     CProtocol protocol(session);
     std::atomic<int> delivered{0};
