@@ -168,7 +168,7 @@ const Row kRows[] = {
     {R"({"cmd": "remove_block", "block": "ghost"})", R"({"ok": false, "error": "unknown block \"ghost\""})"},
     {R"({"cmd": "remove_block", "block": "copy"})", R"({"ok": true, "blocks": ["gen", "sets", "numbers", "store", "picky"]})"},
     {R"({"cmd": "save", "path": "/nonexistent/folder/x.json"})",
-     R"({"ok": false, "error": "/nonexistent/folder/x.json: the patch file cannot be written"})"},
+     R"({"ok": false, "error": "/nonexistent/folder/x.json: the patch file cannot be written: No such file or directory"})"},
     // Running.
     {R"({"cmd": "start"})", R"({"ok": true, "state": "running", "pacing": "stepped", "round": 0})"},
     {R"({"cmd": "start"})", R"({"ok": false, "error": "the patch is already running"})"},
