@@ -309,6 +309,12 @@ int RunPatch(int argc, char** argv) {
         patch.Stop();
         // What the blocks handed to the sinks while they stopped.
         printSinks();
+        std::fflush(stdout);
+        for (const std::string& output : patch.UnstampedOutputs())
+            std::fprintf(stderr,
+                         "vtxhost run: warning: output \"%s\" was written but never time-stamped, so no input "
+                         "received it (a block stamps each new value with GetInitClockTime())\n",
+                         output.c_str());
         if (patch.IsProfiling()) {
             for (const CPatch::ExecuteProfile& profile : patch.ExecuteProfiles())
                 std::printf("%s", FormatProfilingInfo(profile.catalogId + "/" + profile.classId, profile.name,

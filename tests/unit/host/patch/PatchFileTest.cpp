@@ -40,7 +40,7 @@ TEST(PatchFile, EachProblemIsRefusedWithItsLine) {
         {"{\"blocks\": [\n{\"name\": \"n\", \"class\": \"sequence_source\",\n\"parameters\": {\"period\": \"soon\"}}]}",
          "p.json:3: block \"n\", parameter \"period\": \"soon\" is not a valid int value"},
         {"{\"blocks\": [\n{\"name\": \"n\", \"class\": \"sequence_source\", \"parameters\": {\"period\": 0}}]}",
-         "p.json:2: block \"n\", parameter \"period\": \"0\" is outside the parameter's domain"},
+         "p.json:2: block \"n\", parameter \"period\": \"0\" is outside the parameter's domain [1, +inf)"},
         {"{\"blocks\": [{\"name\": \"n\", \"class\": \"sequence_source\"}, {\"name\": \"s\", \"class\": \"sink\"}],\n"
          "\"links\": [{\"from\": \"n.output\", \"to\": \"s.input\"},\n{\"from\": \"n.out\", \"to\": \"s.input\"}]}",
          "p.json:3: block \"n\" has no output pin \"out\""},
