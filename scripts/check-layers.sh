@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fails when a layer includes one above it. From the bottom up: platform/, then sdk/, then
 # module/ (the exports, the module signature and the factory), then the catalogs; the host's
-# own layers run, signature, kernel, modules, patch, check; then tools/. A layer may include
+# own layers run, signature, kernel, modules, patch, check, harness; then tools/. A layer may include
 # itself and any layer below it, and every layer may include include/vtx.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +20,8 @@ rank() {
     host/modules/*) echo 13 ;;
     host/patch/*) echo 14 ;;
     host/check/*) echo 15 ;;
-    host/*) echo 16 ;;  # a file outside the host's layers: caught below
+    host/harness/*) echo 16 ;;
+    host/*) echo 17 ;;  # a file outside the host's layers: caught below
     tools/*) echo 20 ;;
     *) echo "" ;;
   esac
@@ -30,8 +31,8 @@ status=0
 while IFS= read -r file; do
   from=$(rank "$file")
   [ -n "$from" ] || continue
-  if [ "$from" = 16 ]; then
-    echo "$file: a host file outside the host's layers (host/run, signature, kernel, modules, patch, check)"
+  if [ "$from" = 17 ]; then
+    echo "$file: a host file outside the host's layers (host/run, signature, kernel, modules, patch, check, harness)"
     status=1
     continue
   fi
