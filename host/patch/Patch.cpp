@@ -14,6 +14,7 @@
 #include "host/patch/PatchGraph.h"
 #include "host/run/RunTimeContext.h"
 #include "vtx/Exception.h"
+#include "vtx/KernelDatatypes.h"
 #include "vtx/ObjectClass.h"
 #include "vtx/RunTimeContext.h"
 
@@ -26,6 +27,14 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 std::string PinName(const std::string& block, const std::string& pin) { return Quoted(block + "." + pin); }
 
 std::string TypeName(const std::string& catalogId, const std::string& classId) { return catalogId + "/" + classId; }
+
+// The level at which blocks trace OnChangingParameter and OnChangedParameter.
+constexpr std::int32_t kParameterTraceLevel = 4;
+
+std::int32_t TraceLevelOf(CBlockSignatureImpl* signature) {
+    auto* level = signature ? dynamic_cast<Vtx::IInt*>(signature->GetTraceLevel()) : nullptr;
+    return level ? level->GetValue() : 0;
+}
 
 // " [1, 10]" after a domain refusal, so that the message says what the domain admits.
 std::string BoundsSuffix(Vtx::IDatatypeDomain* domain) {
@@ -241,6 +250,14 @@ void CPatch::SetParameter(const std::string& instanceName, const std::string& pa
     } catch (const PatchError& e) {
         throw ParameterRefused(e.what());
     }
+    // The block's method traces name no parameter: the log says which one and the value,
+    // at the level at which the block traces its parameter methods.
+    const bool traced = TraceLevelOf(SignatureOf(entry)) >= kParameterTraceLevel;
+    if (traced) {
+        const std::string text = "Block " + instanceName + ": parameter " + Quoted(parameterId) + " set to " +
+                                 Quoted(valueText);
+        kernel_.Log().BeginRecord(Vtx::kLogTrace, text.c_str());
+    }
     try {
         // A block refuses by answering false, or by throwing a logic exception with its
         // reason, which the message then carries.
@@ -252,6 +269,14 @@ void CPatch::SetParameter(const std::string& instanceName, const std::string& pa
                 throw ParameterRefused(where + ": " + (e.GetMessageText() ? e.GetMessageText() : "refused"));
             }
         });
+    } catch (const PatchError& e) {
+        value->Release();
+        if (traced) {
+            const std::string text = "Block " + instanceName + ": parameter " + Quoted(parameterId) + " kept its value: " +
+                                     e.what();
+            kernel_.Log().BeginRecord(Vtx::kLogTrace, text.c_str());
+        }
+        throw;
     } catch (...) {
         value->Release();
         throw;

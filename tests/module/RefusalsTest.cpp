@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -101,6 +102,35 @@ TEST(Refusals, ValuesSetTogetherAreOneGroupAndTheLastValueOfAParameterWins) {
     EXPECT_EQ(refused.status, 1);
     EXPECT_NE(refused.errors.find("mode \"average\" needs combine \"sum\""), std::string::npos) << refused.errors;
     EXPECT_EQ(refused.output.find("[1]"), std::string::npos) << refused.output;
+}
+
+TEST(Refusals, TheLogGoesToStandardErrorNamingEachParameterAndValue) {
+    RemovedFiles files;
+    const std::string product = MixPatch("CheckSound", R"("combine": "product", "mode": "conjugate")");
+    files.paths = {product};
+    const ToolRun run = RunVtxhostSplit("run " + product + " --activations 1 --trace-level 4 --set mix.mode=average "
+                                        "--set mix.combine=sum");
+    EXPECT_EQ(run.status, 0) << run.errors;
+    EXPECT_EQ(run.output.find("log: "), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("show: 5.5\n"), std::string::npos) << run.output;
+    // The refusal of the value alone, then the group's values taken.
+    const std::size_t refused = run.errors.find("log: Block mix: parameter \"mode\" kept its value: block \"mix\", "
+                                                "parameter \"mode\": mode \"average\" needs combine \"sum\"\n");
+    const std::size_t taken = run.errors.rfind("log: Block mix: parameter \"mode\" set to \"average\"\n"
+                                               "log: Block mix: method OnChangingParameter starting\n");
+    EXPECT_NE(refused, std::string::npos) << run.errors;
+    EXPECT_NE(taken, std::string::npos) << run.errors;
+    EXPECT_LT(refused, taken);
+
+    const std::string logFile = ::testing::TempDir() + "vtx_refusals_" + std::to_string(::getpid()) + ".log";
+    files.paths.push_back(logFile);
+    const ToolRun logged = RunVtxhostSplit("run " + product + " --activations 1 --trace-level 6 --log " + logFile);
+    EXPECT_EQ(logged.status, 0);
+    EXPECT_EQ(logged.errors, "");
+    std::ifstream in(logFile);
+    const std::string log((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_NE(log.find("log: Block mix: method Execute returned\n"), std::string::npos) << log;
+    EXPECT_EQ(RunVtxhostSplit("run " + product + " --log /nonexistent/folder/x.log").status, 1);
 }
 
 TEST(Refusals, RunWarnsOnceOfAnOutputWrittenButNeverTimeStamped) {

@@ -339,6 +339,7 @@ void ReadUntil(int fd, std::string& text, const std::string& needle, int millise
 TEST(VtxhostCommands, CtrlCStopsARealtimeRunCleanly) {
     const std::string patch = (Workspace() / "gen.json").string();
     const std::string errorFile = (Workspace() / "interrupted.txt").string();
+    const std::string logFile = (Workspace() / "interrupted.log").string();
     int channel[2];
     ASSERT_EQ(pipe(channel), 0);
     const pid_t child = fork();
@@ -347,8 +348,10 @@ TEST(VtxhostCommands, CtrlCStopsARealtimeRunCleanly) {
         dup2(channel[1], 1);
         if (FILE* errors = std::fopen(errorFile.c_str(), "w")) dup2(fileno(errors), 2);
         close(channel[0]);
-        // Trace level 5: the lifecycle and signature methods of the generator are logged.
-        execl(VTX_HOST_TOOL_PATH, "vtxhost", "run", patch.c_str(), "--realtime", "--trace-level", "5", nullptr);
+        // Trace level 5: the lifecycle and signature methods of the generator are logged,
+        // to a file of their own.
+        execl(VTX_HOST_TOOL_PATH, "vtxhost", "run", patch.c_str(), "--realtime", "--trace-level", "5", "--log",
+              logFile.c_str(), nullptr);
         _exit(127);
     }
     close(channel[1]);
@@ -364,11 +367,14 @@ TEST(VtxhostCommands, CtrlCStopsARealtimeRunCleanly) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status)) << output;
     EXPECT_EQ(WEXITSTATUS(status), 130);
-    const std::size_t stop = output.find("log: Block gen: method Stop returned");
-    const std::size_t done = output.find("log: Block gen: method Done returned");
-    const std::size_t doneSignature = output.find("log: Block gen: method DoneSignature returned");
-    EXPECT_NE(stop, std::string::npos) << output;
-    EXPECT_LT(output.find("[2] t="), stop);
+    const std::string log = ReadFile(logFile);
+    EXPECT_EQ(output.find("log: "), std::string::npos) << output;  // the log is apart from the values
+    EXPECT_NE(log.find("log: Block gen: parameter \"num_items\" set to \"2\"\n"), std::string::npos) << log;
+    const std::size_t stop = log.find("log: Block gen: method Stop returned");
+    const std::size_t done = log.find("log: Block gen: method Done returned");
+    const std::size_t doneSignature = log.find("log: Block gen: method DoneSignature returned");
+    EXPECT_NE(stop, std::string::npos) << log;
+    EXPECT_LT(log.find("log: Block gen: method Start returned"), stop);
     EXPECT_LT(stop, done);
     EXPECT_NE(doneSignature, std::string::npos);
     EXPECT_LT(done, doneSignature);

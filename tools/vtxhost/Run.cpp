@@ -1,8 +1,9 @@
 // vtxhost run PATCH [--activations N] [--trace-level L] [--memory-limit MIB]
-//                   [--set BLOCK.PARAM=TEXT]... [--realtime] [--profile]
+//                   [--set BLOCK.PARAM=TEXT]... [--realtime] [--profile] [--log FILE]
 // Loads a patch file, sets the values given with --set, runs it for N activation rounds
 // (10 by default) and prints, per round, what each sink received, every message the blocks
-// send and, with a trace level, the diagnostic log as it is written. The C++ allocations of
+// send and, with a trace level, the diagnostic log as it is written (on standard error, or
+// to the file --log names, so that it never mixes with what the sinks received). The C++ allocations of
 // the run, the blocks' own included, are held to a memory budget (MIB mebibytes; 0 for
 // none): a block that asks for more fails as it would when memory runs out, and the message
 // says so. Ctrl-C stops the patch cleanly between two rounds.
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -48,8 +50,13 @@ constexpr const char* kHelp =
     "\n"
     "  --activations N          run N rounds (10 by default; without it --realtime runs until\n"
     "                           Ctrl-C)\n"
-    "  --trace-level L          print the host's diagnostic log, which blocks write to when\n"
-    "                           their own \"trace_level\" reaches a method's threshold\n"
+    "  --trace-level L          print the host's diagnostic log on standard error; blocks\n"
+    "                           write to it when their own \"trace_level\" (L for blocks\n"
+    "                           that set none) reaches a method's threshold: 3 for Init,\n"
+    "                           Start, Stop, Done, 4 for parameter changes (the host adds\n"
+    "                           the parameter and the value), 5 for the signature, 6 for\n"
+    "                           Execute\n"
+    "  --log FILE               write the diagnostic log to FILE instead of standard error\n"
     "  --memory-limit MIB       the memory budget of the run in mebibytes (0 for none; half\n"
     "                           the machine's memory, at most 2 GiB, by default)\n"
     "  --set BLOCK.PARAM=TEXT   set a parameter after loading, through the block's own check,\n"
@@ -155,6 +162,7 @@ struct Options {
     std::vector<std::string> settingTexts;
     bool realtime = false;
     bool profile = false;
+    const char* logFile = nullptr;
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -189,6 +197,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             }
             options.settings.push_back(*setting);
             options.settingTexts.push_back(argv[i]);
+        } else if (argument == "--log" && hasValue) {
+            options.logFile = argv[++i];
         } else if (argument == "--realtime") {
             options.realtime = true;
         } else if (argument == "--profile") {
@@ -245,10 +255,22 @@ int RunPatch(int argc, char** argv) {
     };
 
     CKernelServices kernel;
-    if (options.traceLevel >= 0) {
-        kernel.SetInt64Setting("kernel", "trace_level", options.traceLevel);
-        kernel.Log().SetObserver([](const LogEntry& entry) {
-            std::printf("log: %s\n", WithoutTrailingNewlines(entry.text).c_str());
+    // The log goes apart from the sinks' values: to standard error, or to its own file.
+    std::unique_ptr<FILE, int (*)(FILE*)> logFile(nullptr, std::fclose);
+    if (options.logFile) {
+        logFile.reset(std::fopen(options.logFile, "w"));
+        if (!logFile) {
+            std::fprintf(stderr, "vtxhost run: --log %s: the file cannot be written: %s\n", options.logFile,
+                         std::strerror(errno));
+            return kExitRefused;
+        }
+    }
+    if (options.traceLevel >= 0) kernel.SetInt64Setting("kernel", "trace_level", options.traceLevel);
+    if (options.traceLevel >= 0 || logFile) {
+        FILE* logOut = logFile ? logFile.get() : stderr;
+        kernel.Log().SetObserver([logOut](const LogEntry& entry) {
+            std::fprintf(logOut, "log: %s\n", WithoutTrailingNewlines(entry.text).c_str());
+            std::fflush(logOut);
         });
     }
     std::map<Vtx::IEventSource*, std::string> sources;
@@ -346,7 +368,7 @@ int RunPatch(int argc, char** argv) {
 
 const CommandRegistrar registrar("run",
                                  "run PATCH [--activations N] [--trace-level L] [--memory-limit MIB] "
-                                 "[--set BLOCK.PARAM=TEXT]... [--realtime] [--profile]",
+                                 "[--set BLOCK.PARAM=TEXT]... [--realtime] [--profile] [--log FILE]",
                                  RunPatch, kHelp);
 
 } // namespace
