@@ -143,8 +143,14 @@ private:
         if (!kernel_.FindCatalog(catalogId))
             Fail(pointer + (block.contains("catalog") ? "/catalog" : "/class"),
                  "unknown catalog \"" + catalogId + "\" (is its module listed in \"modules\"?)");
-        if (!kernel_.FindCatalog(catalogId)->HasClass(ObjectKind::Block, classId))
-            Fail(pointer + "/class", "unknown block \"" + classId + "\" in catalog \"" + catalogId + "\"");
+        if (!kernel_.FindCatalog(catalogId)->HasClass(ObjectKind::Block, classId)) {
+            std::string classes;
+            for (const std::string& id : kernel_.FindCatalog(catalogId)->GetClassIds(ObjectKind::Block))
+                classes += (classes.empty() ? "" : ", ") + id;
+            Fail(pointer + "/class", "unknown block class \"" + classId + "\" in catalog \"" + catalogId + "\" (" +
+                                         (classes.empty() ? "it has no block classes" : "its block classes: " + classes) +
+                                         ")");
+        }
         // A problem in a stored signature is reported at its own line, as it stands.
         bool storedProblem = false;
         try {

@@ -133,6 +133,22 @@ TEST(Refusals, TheLogGoesToStandardErrorNamingEachParameterAndValue) {
     EXPECT_EQ(RunVtxhostSplit("run " + product + " --log /nonexistent/folder/x.log").status, 1);
 }
 
+TEST(Refusals, ABlockThatAnswersFalseIsReportedWithAHintAndItsName) {
+    const fs::path path = fs::temp_directory_path() / ("vtx_refusals_scale_" + std::to_string(::getpid()) + ".json");
+    RemovedFiles files{{path.string()}};
+    std::ofstream(path) << R"({"modules": [")" << SDK_EXAMPLE_MODULE_PATH << R"("], "blocks": [
+        {"name": "fractions", "class": "sequence_source",
+         "parameters": {"catalog": "SdkExample", "class": "Fraction", "values": ["2147483647/2"]}},
+        {"name": "scaled", "catalog": "SdkExample", "class": "Scale", "parameters": {"factor": 3}}],
+      "links": [{"from": "fractions.output", "to": "scaled.input"}]})";
+    const ToolRun run = RunVtxhostSplit("run " + path.string() + " --activations 1");
+    EXPECT_EQ(run.status, 3);
+    EXPECT_NE(run.output.find("message (kind 3) from scaled: Block scaled: error in method Execute (the block's "
+                              "OnExecute answered false without saying why)\n"),
+              std::string::npos)
+        << run.output;
+}
+
 TEST(Refusals, RunWarnsOnceOfAnOutputWrittenButNeverTimeStamped) {
     RemovedFiles files;
     const std::string unstamped = MixPatch("CheckUnstamped");

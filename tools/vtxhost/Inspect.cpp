@@ -449,6 +449,17 @@ bool KeepOnlyClass(Json& model, const std::string& classId) {
     return !kept.empty();
 }
 
+// The class ids of the model's block and datatype classes, for a message that names them.
+std::string ClassList(const Json& model) {
+    std::string list;
+    for (const Json& collection : model["collections"]) {
+        if (collection["collection"] != "Block classes" && collection["collection"] != "Datatype classes") continue;
+        for (const Json& record : collection["records"])
+            if (record["classId"].is_string()) list += (list.empty() ? "" : ", ") + record["classId"].get<std::string>();
+    }
+    return list.empty() ? "none" : list;
+}
+
 // Adds under every block class what a new block of the class declares.
 void AddDeclarations(Json& model, CKernelServices& kernel, const std::string& catalogId) {
     for (Json& collection : model["collections"]) {
@@ -533,8 +544,10 @@ void Print(const Json& model, const Options& options) {
 int InspectKernel(const Options& options) {
     CKernelServices kernel;
     Json model = KernelCatalogValue(kernel);
+    const std::string classes = ClassList(model);
     if (!options.classId.empty() && !KeepOnlyClass(model, options.classId)) {
-        std::fprintf(stderr, "vtxhost inspect: the kernel catalog has no class \"%s\"\n", options.classId.c_str());
+        std::fprintf(stderr, "vtxhost inspect: the kernel catalog has no class \"%s\" (its classes: %s)\n",
+                     options.classId.c_str(), classes.c_str());
         return kExitRefused;
     }
     AddDeclarations(model, kernel, "kernel");
@@ -555,9 +568,10 @@ int Inspect(int argc, char** argv) {
     }
     if (!signature) throw std::runtime_error("module \"" + options->module + "\" offers no module signature");
     Json model = SignatureValue(module, signature);
+    const std::string classes = ClassList(model);
     if (!options->classId.empty() && !KeepOnlyClass(model, options->classId)) {
-        std::fprintf(stderr, "vtxhost inspect: module \"%s\" has no class \"%s\"\n", options->module.c_str(),
-                     options->classId.c_str());
+        std::fprintf(stderr, "vtxhost inspect: module \"%s\" has no class \"%s\" (its classes: %s; class ids are "
+                     "case-sensitive)\n", options->module.c_str(), options->classId.c_str(), classes.c_str());
         return kExitRefused;
     }
     {

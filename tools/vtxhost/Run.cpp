@@ -142,6 +142,19 @@ std::string Counted(long long count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// What a block's report means, where its standard text leaves the person guessing.
+std::string MessageHint(std::int32_t kind, const std::string& text) {
+    if (kind == Vtx::kMessageErrorInMethod) {
+        for (const char* method : {"Init", "Check", "Start", "Execute"})
+            if (text.find(std::string(": error in method ") + method) != std::string::npos)
+                return std::string(" (the block's On") + method + " answered false without saying why)";
+    }
+    if (kind == Vtx::kMessageUnhandledException && text.find(" in method InitInstance;") != std::string::npos)
+        return " (the block refused the stored signature the patch gave it, which lacks or mistypes what the block "
+               "looks up; it built its own signature and kept the stored values it could)";
+    return "";
+}
+
 // BLOCK.PARAM=TEXT: the block is what comes before the last '.' ahead of the first '='.
 std::optional<ParameterValue> ParseSetting(const std::string& text) {
     const std::size_t equals = text.find('=');
@@ -277,16 +290,24 @@ int RunPatch(int argc, char** argv) {
     long long blockErrors = 0;
     kernel.Dispatcher().SubscribeMessages([&](const DispatchedMessage& message) {
         auto found = sources.find(message.source);
-        const std::string from = found == sources.end() ? "the host" : found->second;
+        std::string from = found == sources.end() ? "" : found->second;
+        // A block that reports while the patch is still loading is not listed yet.
+        if (from.empty())
+            if (auto* block = dynamic_cast<Vtx::IBlock*>(message.source))
+                if (const char* name = kernel.GetBlockInstanceName(block); name && *name) from = name;
+        if (from.empty()) from = "the host";
         std::string text = WithoutTrailingNewlines(message.text);
+        bool budget = false;
         if (message.kind == Vtx::kMessageErrorInMethod || message.kind == Vtx::kMessageUnhandledException) {
             ++blockErrors;
             memory_budget::Refusal refusal;
             if (memory_budget::TakeRefusal(refusal)) {
                 lastBudgetNote = " (" + memory_budget::Describe(refusal) + ")";
                 text += lastBudgetNote;
+                budget = true;
             }
         }
+        if (!budget) text += MessageHint(message.kind, message.text);
         std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(), text.c_str());
     });
 

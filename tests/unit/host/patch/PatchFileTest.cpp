@@ -34,7 +34,7 @@ TEST(PatchFile, EachProblemIsRefusedWithItsLine) {
     };
     const Case cases[] = {
         {"{\n\"blocks\": [\n {\"name\": \"x\", \"class\": \"mixer\"}]}",
-         "p.json:3: unknown block \"mixer\" in catalog \"kernel\""},
+         "p.json:3: unknown block class \"mixer\" in catalog \"kernel\" (its block classes: sequence_source, sink)"},
         {"{\"blocks\": [{\"name\": \"n\", \"class\": \"sequence_source\",\n\"parameters\": {\n\"volume\": 3}}]}",
          "p.json:3: block \"n\" has no parameter \"volume\""},
         {"{\"blocks\": [\n{\"name\": \"n\", \"class\": \"sequence_source\",\n\"parameters\": {\"period\": \"soon\"}}]}",
