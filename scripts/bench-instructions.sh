@@ -62,8 +62,8 @@ while read -r path base kind n; do
 done <<<"$pairs"
 
 if [ $# -eq 0 ] || echo "main job" | grep -qE "$filter"; then
-    # The example patch with its module path pointing into the Release tree.
-    sed "s#\"\\.\\./build/libBrennick2010\\.so\"#\"$tree/libBrennick2010.so\"#" "$root/examples/intervals.json" >"$work/intervals.json"
+    # The example patch with its module, named by its catalog id, taken from the Release tree.
+    sed "s#\"Brennick2010\"\]#\"$tree/libBrennick2010.so\"]#" "$root/examples/intervals.json" >"$work/intervals.json"
     one=$(collected "$tree/vtxhost" run "$work/intervals.json" --activations 1)
     three=$(collected "$tree/vtxhost" run "$work/intervals.json" --activations 3)
     printf "%-32s %12d  (vtxhost run examples/intervals.json, rounds 2 and 3, printing included)\n" \

@@ -10,6 +10,7 @@
 #include <map>
 #include <utility>
 
+#include "host/modules/ModuleSearch.h"
 #include "host/patch/JsonDocument.h"
 #include "host/kernel/KernelServices.h"
 #include "host/patch/ParameterValues.h"
@@ -40,10 +41,15 @@ public:
             const Json& modules = List(document["modules"], "/modules", "\"modules\"");
             for (std::size_t i = 0; i < modules.size(); ++i) {
                 const std::string where = "/modules/" + std::to_string(i);
-                const std::string path = Text(modules[i], where, "a module path");
+                const std::string text = Text(modules[i], where, "a module path");
+                // A catalog id names the module through the module search path.
+                const std::string path = IsCatalogIdName(text) ? FindModuleByCatalogId(text, where) : text;
                 result.modules.push_back(OpenModule(path, where));
+                if (IsCatalogIdName(text) && !kernel_.FindCatalog(text))
+                    Fail(where, "module \"" + path + "\", found for catalog \"" + text +
+                                    "\", offers another catalog");
                 result.modulePaths.push_back(ModulePath(path));
-                result.moduleTexts.push_back(path);
+                result.moduleTexts.push_back(text);
             }
         }
         result.patch = std::make_unique<CPatch>(kernel_, name);
@@ -93,6 +99,14 @@ private:
 
     std::string ModulePath(const std::string& path) const {
         return !path.empty() && path[0] == '/' ? path : folder_ + "/" + path;
+    }
+
+    std::string FindModuleByCatalogId(const std::string& catalogId, const std::string& pointer) const {
+        const std::string path = FindModuleFile(catalogId);
+        if (path.empty())
+            Fail(pointer, "no module of catalog \"" + catalogId + "\": no lib" + catalogId + ".so in " +
+                              DescribeModuleSearch() + " (VTX_MODULE_PATH adds folders; a path names a file)");
+        return path;
     }
 
     std::shared_ptr<void> OpenModule(const std::string& path, const std::string& pointer) {

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <map>
 
+#include "host/modules/ModuleSearch.h"
 #include "host/patch/Patch.h"
 #include "host/patch/StoredSignature.h"
 #include "vtx/BlockSignature.h"
@@ -67,7 +68,7 @@ void SavePatchFile(CPatch& patch, const std::vector<std::string>& modulePaths, c
     const fs::path folder = fs::absolute(fs::path(path)).parent_path().lexically_normal();
     std::vector<std::string> written;
     for (const std::string& module : modulePaths) {
-        if (fs::path(module).is_absolute()) {
+        if (fs::path(module).is_absolute() || IsCatalogIdName(module)) {
             written.push_back(module);
             continue;
         }

@@ -72,7 +72,7 @@ const fs::path& Workspace() {
         WriteFile(d / "gen.json", generator(R"("label_1": "b", "min_1": 1, "max_1": 2, "num_items": 2)"));
         WriteFile(d / "genbad.json", generator(R"("label_5": "x", "num_items": 2)"));
         std::string intervals = ReadFile(std::string(VTX_SOURCE_DIR) + "/examples/intervals.json");
-        const std::string named = "\"../build/libBrennick2010.so\"";
+        const std::string named = "\"Brennick2010\"";
         intervals.replace(intervals.find(named), named.size(), "\"" + module + "\"");
         WriteFile(d / "intervals.json", intervals);
         fs::create_directories(d / "mods");

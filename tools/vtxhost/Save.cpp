@@ -11,6 +11,7 @@
 #include "host/modules/ModuleOpener.h"
 #include "host/patch/PatchFile.h"
 #include "host/patch/PatchSave.h"
+#include "host/modules/ModuleSearch.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 
@@ -33,7 +34,9 @@ int SavePatch(int argc, char** argv) {
         // Relative module paths as seen from here, which the save turns relative to OUTPUT.
         std::vector<std::string> modules;
         for (std::size_t i = 0; i < loaded.modulePaths.size(); ++i) {
-            const bool absolute = i < loaded.moduleTexts.size() && fs::path(loaded.moduleTexts[i]).is_absolute();
+            // Absolute paths and catalog ids are written as the patch gives them.
+            const bool absolute = i < loaded.moduleTexts.size() && (fs::path(loaded.moduleTexts[i]).is_absolute() ||
+                                                                    IsCatalogIdName(loaded.moduleTexts[i]));
             const fs::path full = fs::absolute(loaded.modulePaths[i]).lexically_normal();
             const fs::path fromHere = full.lexically_relative(fs::current_path());
             modules.push_back(absolute ? loaded.moduleTexts[i] : fromHere.empty() ? full.string() : fromHere.string());
