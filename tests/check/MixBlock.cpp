@@ -35,7 +35,7 @@ public:
 protected:
     void InitSignature() override {
         AddParameter(Vtx::pin_description("combine").set_name("Combine").set_description("\"sum\" or \"product\"")
-                         .set_type("kernel", "string"));
+                         .set_type("kernel", "string").add_combo_item("sum").add_combo_item("product"));
         AddParameter(Vtx::pin_description("mode").set_name("Mode")
                          .set_description("\"plain\", \"average\" (with the sum) or \"conjugate\" (with the product)")
                          .set_type("kernel", "string"));

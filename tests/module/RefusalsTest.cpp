@@ -177,6 +177,15 @@ TEST(Refusals, CheckCountsRefusalsWithReasonsAsTheBlocksRuleNotAsFaults) {
     EXPECT_EQ(LinesStartingWith(run.output, "PASS block Mix: declared defaults: 3 of 3").size(), 1u) << run.output;
 }
 
+TEST(Refusals, InspectShowsTheChoicesOfAComboLayout) {
+    const ToolRun run = RunVtxhost("inspect " + CheckModulePath("CheckSound") + " Mix");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.output.find("      combine\n        Name: Combine\n        Description: \"sum\" or \"product\"\n"
+                              "        Datatype: kernel/string\n        Default: sum\n        Choices: sum, product\n"),
+              std::string::npos)
+        << run.output;
+}
+
 TEST(Refusals, CheckWarnsOfLikelyFaultsAndFailsOnThemOnlyWhenStrict) {
     struct Case {
         const char* module;

@@ -9,6 +9,7 @@
 #include "vtx/Datatype.h"
 #include "vtx/Domain.h"
 #include "vtx/Exception.h"
+#include "vtx/Layout.h"
 #include "vtx/Pin.h"
 
 namespace vtxhost {
@@ -63,7 +64,16 @@ Json PinHead(Pin* pin) {
                 {"datatype", DatatypeName(Text(pin->GetTypeCatalogId()), Text(pin->GetTypeClassId()))}};
 }
 
-Json Parameters(Vtx::IBlockSignature* signature) {
+// The items a combo layout offers for the parameter; null when it has none.
+Json ComboItems(Vtx::IBlockLayout* layout, const char* parameterId) {
+    auto* combo = layout ? dynamic_cast<Vtx::IComboDatatypeLayout*>(layout->GetDatatypeLayout(parameterId)) : nullptr;
+    if (!combo) return nullptr;
+    Json items = Json::array();
+    for (std::int32_t i = 0; i < combo->GetSize(); ++i) items.push_back(Text(combo->GetItem(i)));
+    return items;
+}
+
+Json Parameters(Vtx::IBlockSignature* signature, Vtx::IBlockLayout* layout) {
     Json list = Json::array();
     auto* parameters = signature->GetParameters();
     for (std::int32_t i = 0; i < parameters->GetCount(); ++i) {
@@ -74,6 +84,7 @@ Json Parameters(Vtx::IBlockSignature* signature) {
         entry["changeableWhileRunning"] = parameter->GetChangeableAtRunTime();
         entry["changeableWhileStopped"] = parameter->GetChangeableAtDesignTime();
         entry["persistent"] = parameter->GetPersistent();
+        if (Json items = ComboItems(layout, parameter->GetId()); !items.is_null()) entry["comboItems"] = items;
         list.push_back(entry);
     }
     return list;
@@ -193,7 +204,7 @@ DeclarationsJson DescribeBlockClass(CKernelServices& kernel, const std::string& 
     }
     Vtx::IBlockSignature* signature = block->GetSignature();
     Json declarations = Json::object();
-    declarations["parameters"] = Parameters(signature);
+    declarations["parameters"] = Parameters(signature, block->GetLayout());
     declarations["inputs"] = Inputs(signature);
     declarations["outputs"] = Outputs(signature);
     const std::vector<std::string> ids = PinIds(signature);
@@ -209,7 +220,8 @@ void PrintBlockDeclarations(std::ostream& out, const DeclarationsJson& declarati
         return;
     }
     const std::string inner = indent + "  ";
-    out << indent << "Parameters (" << declarations["parameters"].size() << ")\n";
+    if (!declarations["parameters"].empty())
+        out << indent << "Parameters (" << declarations["parameters"].size() << ")\n";
     for (const Json& parameter : declarations["parameters"]) {
         PrintPinHead(out, parameter, inner);
         const Json& value = parameter["default"];
@@ -221,15 +233,17 @@ void PrintBlockDeclarations(std::ostream& out, const DeclarationsJson& declarati
             out << inner << "  Domain: " << (bounds.empty() ? "no bounds" : bounds) << " ("
                 << parameter["domain"]["class"].get<std::string>() << ")\n";
         }
+        if (parameter.contains("comboItems"))
+            out << inner << "  Choices: " << Joined(parameter["comboItems"]) << '\n';
         out << inner << "  Changes while running: " << YesNo(parameter["changeableWhileRunning"]) << '\n';
     }
-    out << indent << "Inputs (" << declarations["inputs"].size() << ")\n";
+    if (!declarations["inputs"].empty()) out << indent << "Inputs (" << declarations["inputs"].size() << ")\n";
     for (const Json& input : declarations["inputs"]) {
         PrintPinHead(out, input, inner);
         if (!input["requiredInterfaces"].empty())
             out << inner << "  Required interfaces: " << Joined(input["requiredInterfaces"]) << '\n';
     }
-    out << indent << "Outputs (" << declarations["outputs"].size() << ")\n";
+    if (!declarations["outputs"].empty()) out << indent << "Outputs (" << declarations["outputs"].size() << ")\n";
     for (const Json& output : declarations["outputs"]) {
         PrintPinHead(out, output, inner);
         if (output["followsInput"].is_string())
