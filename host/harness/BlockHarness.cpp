@@ -8,6 +8,7 @@
 #include "host/kernel/KernelDatatypeBase.h"
 #include "host/modules/ModuleCatalog.h"
 #include "host/modules/ModuleLoader.h"
+#include "host/modules/ModuleSearch.h"
 #include "host/patch/ParameterValues.h"
 #include "host/signature/BlockSignature.h"
 #include "vtx/Exception.h"
@@ -75,7 +76,14 @@ CBlockHarness::~CBlockHarness() {
 }
 
 void CBlockHarness::AddModule(const std::string& modulePath) {
-    modules_.push_back(SharedModuleOpener(kernel_, modulePath));
+    std::string path = modulePath;
+    if (IsCatalogIdName(modulePath)) {
+        path = FindModuleFile(modulePath);
+        if (path.empty())
+            throw std::runtime_error("no module of catalog \"" + modulePath + "\": no lib" + modulePath + ".so in " +
+                                     DescribeModuleSearch());
+    }
+    modules_.push_back(SharedModuleOpener(kernel_, path));
     if (firstCatalog_.empty()) firstCatalog_ = static_cast<CatalogAdded*>(modules_.back().get())->catalogId;
 }
 

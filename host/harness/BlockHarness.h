@@ -44,7 +44,9 @@ struct HarnessMessage {
 class CBlockHarness {
 public:
     // A kernel of its own, with the module's catalog when a path is given (loaded once per
-    // process); std::runtime_error when the module cannot be loaded.
+    // process); a catalog id ("MyCatalog") names libMyCatalog.so in the module search path
+    // (ModuleSearch.h: VTX_MODULE_PATH, then the installed modules). std::runtime_error
+    // when the module cannot be found or loaded.
     explicit CBlockHarness(const std::string& modulePath = "");
     ~CBlockHarness();
     CBlockHarness(const CBlockHarness&) = delete;

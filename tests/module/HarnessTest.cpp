@@ -2,6 +2,8 @@
 // block made, set, fed and run without a patch file, in the same process as patches of it.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -63,6 +65,15 @@ TEST(Harness, AnOutputNeverTimeStampedDeliversNothingAndIsNamedAfterTheRun) {
     EXPECT_EQ(harness.OutputValue("output"), "3");  // written all the same
     harness.Stop();
     EXPECT_EQ(harness.UnstampedOutputs(), std::vector<std::string>{"block.output"});
+}
+
+TEST(Harness, FindsAModuleByCatalogIdInTheSearchPath) {
+    setenv("VTX_MODULE_PATH", VTX_CHECK_MODULE_DIR, 1);
+    vtxhost::CBlockHarness harness("CheckSound");  // the file libCheckSound.so; its catalog is "Faulty"
+    unsetenv("VTX_MODULE_PATH");
+    harness.MakeBlock("Step");
+    EXPECT_EQ(harness.Parameter("step"), "1");
+    EXPECT_THROW(vtxhost::CBlockHarness("NoSuchCatalogAnywhere"), std::runtime_error);
 }
 
 TEST(Harness, APatchOfTheModuleLoadsBesideAHarnessAndAfterIt) {
