@@ -1,7 +1,7 @@
 #include "host/patch/ParameterValues.h"
 
 #include <algorithm>
-#include <map>
+#include <unordered_set>
 #include <utility>
 
 #include "host/patch/Patch.h"
@@ -99,13 +99,25 @@ std::vector<ParameterRefusal> SetAsGroup(IParameterGroup& group, const std::vect
     return Retried(group, std::move(left), final);
 }
 
-std::vector<ParameterRefusal> SetParameterValues(CPatch& patch, const std::vector<ParameterValue>& values) {
-    // The last value given for a parameter wins: earlier ones are not set at all.
-    std::map<std::pair<std::string, std::string>, std::size_t> last;
-    for (std::size_t i = 0; i < values.size(); ++i) last[{values[i].block, values[i].parameter}] = i;
+std::vector<ParameterRefusal> SetParameterValues(CPatch& patch, const std::vector<ParameterValue>& values,
+                                                 bool distinct) {
+    // The last value given for a parameter wins: earlier ones are not set at all. Walked
+    // from the end, the first value seen of each parameter is its last.
+    std::unordered_set<std::string> seen;
+    if (!distinct) seen.reserve(values.size());
     std::vector<std::size_t> indexes;
-    for (std::size_t i = 0; i < values.size(); ++i)
-        if (last[{values[i].block, values[i].parameter}] == i) indexes.push_back(i);
+    indexes.reserve(values.size());
+    std::string key;
+    for (std::size_t i = values.size(); i-- > 0;) {
+        if (distinct) {
+            indexes.push_back(i);
+            continue;
+        }
+        key.assign(values[i].block).push_back('\0');
+        key.append(values[i].parameter);
+        if (seen.insert(key).second) indexes.push_back(i);
+    }
+    std::reverse(indexes.begin(), indexes.end());
     PatchGroup group(patch, values);
     return SetAsGroup(group, indexes);
 }

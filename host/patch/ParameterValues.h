@@ -34,7 +34,10 @@ struct ParameterRefusal {
 // The refusals left; the first is the one that decided (the block's refusal of the final
 // combination when it came to that), the others follow in the order of the values. Values
 // before a refusal stay set.
-std::vector<ParameterRefusal> SetParameterValues(CPatch& patch, const std::vector<ParameterValue>& values);
+// distinct says that no parameter comes twice (the keys of one JSON object), which spares
+// the search for repeated ones.
+std::vector<ParameterRefusal> SetParameterValues(CPatch& patch, const std::vector<ParameterValue>& values,
+                                                 bool distinct = false);
 
 // The same algorithm over any target that can set value i through the block's own check
 // (throwing PatchError with the reason when refused) and install it past that check.

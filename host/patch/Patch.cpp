@@ -13,6 +13,7 @@
 #include "host/kernel/KernelServices.h"
 #include "host/patch/PatchGraph.h"
 #include "host/run/RunTimeContext.h"
+#include "sdk/object/CachedCast.h"
 #include "vtx/Exception.h"
 #include "vtx/KernelDatatypes.h"
 #include "vtx/ObjectClass.h"
@@ -32,7 +33,7 @@ std::string TypeName(const std::string& catalogId, const std::string& classId) {
 constexpr std::int32_t kParameterTraceLevel = 4;
 
 std::int32_t TraceLevelOf(CBlockSignatureImpl* signature) {
-    auto* level = signature ? dynamic_cast<Vtx::IInt*>(signature->GetTraceLevel()) : nullptr;
+    auto* level = signature ? Vtx::CachedDynamicCast<Vtx::IInt>(signature->GetTraceLevel()) : nullptr;
     return level ? level->GetValue() : 0;
 }
 
@@ -242,7 +243,8 @@ void CPatch::SetParameter(const std::string& instanceName, const std::string& pa
                           const std::string& valueText) {
     Entry& entry = EntryOf(instanceName);
     const std::string where = "block " + Quoted(instanceName) + ", parameter " + Quoted(parameterId);
-    CParameterPinImpl* parameter = SignatureOf(entry)->Parameters().Find(parameterId);
+    CBlockSignatureImpl* signature = SignatureOf(entry);
+    CParameterPinImpl* parameter = signature->Parameters().Find(parameterId);
     if (!parameter) throw ParameterRefused("block " + Quoted(instanceName) + " has no parameter " + Quoted(parameterId));
     Vtx::IDatatype* value = nullptr;
     try {
@@ -252,7 +254,7 @@ void CPatch::SetParameter(const std::string& instanceName, const std::string& pa
     }
     // The block's method traces name no parameter: the log says which one and the value,
     // at the level at which the block traces its parameter methods.
-    const bool traced = TraceLevelOf(SignatureOf(entry)) >= kParameterTraceLevel;
+    const bool traced = TraceLevelOf(signature) >= kParameterTraceLevel;
     if (traced) {
         const std::string text = "Block " + instanceName + ": parameter " + Quoted(parameterId) + " set to " +
                                  Quoted(valueText);

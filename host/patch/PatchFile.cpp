@@ -206,7 +206,8 @@ private:
             values.push_back(ParameterValue{name, it.key(), ValueText(it.value())});
             keys.push_back(it.key());
         }
-        const std::vector<ParameterRefusal> refused = SetParameterValues(patch, values);
+        // One object's keys: no parameter comes twice (a repeated key is refused).
+        const std::vector<ParameterRefusal> refused = SetParameterValues(patch, values, true);
         if (!refused.empty())
             Fail(pointer + "/parameters/" + PointerToken(keys[refused.front().index]), refused.front().error);
     }
