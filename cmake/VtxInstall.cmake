@@ -7,6 +7,8 @@
 #   lib/cmake/Vtx/             the CMake package: Vtx::sdk, Vtx::host, Vtx::vtxhost, vtx_add_catalog
 #   lib/pkgconfig/vtx.pc
 #   share/vtx/                 the entry points' source and the version script a catalog links
+#   share/doc/vtx-sdk/         README.md, GUIDE.md (the catalog author's guide) and examples/sdk
+#   share/man/man1/vtxhost.1   the manual page, made by `vtxhost manual` from its help texts
 #   bin/vtxhost
 # Installed binaries carry no debug sections.
 include(CMakePackageConfigHelpers)
@@ -34,6 +36,20 @@ endif()
 if(TARGET vtxhost)
   list(APPEND VTX_INSTALLED_TARGETS vtxhost)
 endif()
+# The documentation a package user needs without this repository: the README, the guide
+# and the worked example catalog, which builds from its installed copy.
+set(VTX_INSTALL_DOCDIR ${CMAKE_INSTALL_DATADIR}/doc/vtx-sdk)
+install(FILES README.md examples/sdk/GUIDE.md DESTINATION ${VTX_INSTALL_DOCDIR})
+install(DIRECTORY examples/sdk/ DESTINATION ${VTX_INSTALL_DOCDIR}/examples/sdk)
+if(TARGET vtxhost)
+  # vtxhost(1), from the same texts as `vtxhost help`.
+  add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/vtxhost.1
+    COMMAND vtxhost manual ${CMAKE_BINARY_DIR}/vtxhost.1 DEPENDS vtxhost
+    COMMENT "vtxhost(1) from vtxhost's help texts")
+  add_custom_target(vtxhost_manual ALL DEPENDS ${CMAKE_BINARY_DIR}/vtxhost.1)
+  install(FILES ${CMAKE_BINARY_DIR}/vtxhost.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
 install(TARGETS ${VTX_INSTALLED_TARGETS} EXPORT VtxTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})

@@ -2,7 +2,7 @@
 # Fails when a layer includes one above it. From the bottom up: platform/ (the Windows
 # stand-ins), state/ (module-wide state), sdk/, module/ (the exports, the module signature
 # and the factory), then the catalogs; the host's own layers run, signature, kernel,
-# modules, patch, check, live; then tools/. A layer may include
+# modules, patch, check, live, harness; then tools/. A layer may include
 # itself and any layer below it, and every layer may include include/vtx.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,6 +23,7 @@ rank() {
     host/patch/*) echo 14 ;;
     host/check/*) echo 15 ;;
     host/live/*) echo 16 ;;
+    host/harness/*) echo 17 ;;
     host/*) echo 19 ;;  # a file outside the host's layers: caught below
     tools/*) echo 20 ;;
     *) echo "" ;;
@@ -34,7 +35,7 @@ while IFS= read -r file; do
   from=$(rank "$file")
   [ -n "$from" ] || continue
   if [ "$from" = 19 ]; then
-    echo "$file: a host file outside the host's layers (host/run, signature, kernel, modules, patch, check, live)"
+    echo "$file: a host file outside the host's layers (host/run, signature, kernel, modules, patch, check, live, harness)"
     status=1
     continue
   fi

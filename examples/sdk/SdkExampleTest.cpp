@@ -1,5 +1,7 @@
-// The example catalog through its built module, as a host uses it: Fraction's two forms
-// and what they refuse, and the Scale block in patches, fresh and loaded back from a save.
+// The example catalog through its built module, on the SDK's test harness
+// (host/harness/BlockHarness.h): Fraction's two forms and what they refuse, the Scale block
+// fed and run without a patch file, and a patch of it loaded in the same process, fresh and
+// from a save.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,9 +10,8 @@
 #include <vector>
 
 #include "Fraction.h"
+#include "host/harness/BlockHarness.h"
 #include "host/kernel/KernelBlocks.h"
-#include "host/kernel/KernelServices.h"
-#include "host/modules/ModuleOpener.h"
 #include "host/patch/PatchFile.h"
 #include "host/patch/PatchSave.h"
 #include "sdk/datatype/SerializeBuffer.h"
@@ -28,7 +29,7 @@ class Fraction : public ::testing::Test {
 protected:
     FractionPtr Make(const char* text = nullptr) {
         FractionPtr fraction;
-        fraction = dynamic_cast<IFraction*>(kernel.CreateDatatype(kFractionCatalogId, kFractionClassId));
+        fraction = dynamic_cast<IFraction*>(harness.Kernel().CreateDatatype(kFractionCatalogId, kFractionClassId));
         if (!fraction) {
             ADD_FAILURE() << "the module created no Fraction";
         } else if (text) {
@@ -41,8 +42,8 @@ protected:
         return text ? text.get() : "(null)";
     }
 
-    vtxhost::CKernelServices kernel;
-    std::shared_ptr<void> module = vtxhost::OpenModuleCatalog(kernel, kModule);
+    // The module is loaded once for the whole test program; each harness adds its catalog.
+    vtxhost::CBlockHarness harness{kModule};
 };
 
 TEST_F(Fraction, BothFormsRestoreEveryValueIncludingTheExtremes) {
@@ -95,10 +96,53 @@ TEST_F(Fraction, CopyFromTakesTheValueButNotTheTimestampAndRefusesOtherDatatypes
     EXPECT_EQ(Text(target.get()), "2/3");
     EXPECT_NE(target->GetTimestamp(), 42);
     Vtx::CSmartPtr<Vtx::IDatatype, Vtx::CDatatypeFactory<Vtx::IDatatype>> number;
-    number.Create(&kernel, "kernel", "double");
+    number.Create(&harness.Kernel(), "kernel", "double");
     EXPECT_THROW(target->CopyFrom(number.get()), Vtx::IException);
     EXPECT_THROW(target->CopyFrom(nullptr), Vtx::IException);
     EXPECT_EQ(Text(target.get()), "2/3");
+}
+
+// The block alone: a value pushed to its input per round, what its output delivered.
+TEST(ScaleBlock, ScalesEachInputValueByItsFactor) {
+    vtxhost::CBlockHarness harness(kModule);
+    harness.MakeBlock("Scale");
+    harness.SetParameter("factor", "3");
+    for (const char* value : {"1/2", "-5/6", "0/1"}) harness.Push("input", value);
+    harness.Run(3);
+    EXPECT_EQ(harness.TakeOutput("output"), (std::vector<std::string>{"3/2", "-5/2", "0/1"}));
+    // No new input, no activation: nothing more is delivered.
+    harness.Run(2);
+    EXPECT_TRUE(harness.TakeOutput("output").empty());
+    EXPECT_TRUE(harness.TakeMessages().empty());
+    harness.Stop();
+    EXPECT_TRUE(harness.UnstampedOutputs().empty());
+}
+
+TEST(ScaleBlock, AFactorOutsideItsDomainIsRefusedWithTheBoundsAndTheOldFactorStays) {
+    vtxhost::CBlockHarness harness(kModule);
+    harness.MakeBlock("Scale");
+    try {
+        harness.SetParameter("factor", "1001");
+        ADD_FAILURE() << "a factor of 1001 was taken";
+    } catch (const vtxhost::ParameterRefused& e) {
+        EXPECT_STREQ(e.what(), "block \"block\", parameter \"factor\": \"1001\" is outside the parameter's domain "
+                               "[-1000, 1000]");
+    }
+    EXPECT_EQ(harness.Parameter("factor"), "1");
+}
+
+TEST(ScaleBlock, AProductTooLargeForAFractionIsReportedAndSendsNothing) {
+    vtxhost::CBlockHarness harness(kModule);
+    harness.MakeBlock("Scale");
+    harness.SetParameter("factor", "-3");
+    harness.Push("input", "2147483647/2");
+    harness.Push("input", "1/3");
+    harness.Run(2);
+    EXPECT_EQ(harness.TakeOutput("output"), std::vector<std::string>{"-1/1"});
+    const std::vector<vtxhost::HarnessMessage> messages = harness.TakeMessages();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].kind, 3);
+    EXPECT_EQ(messages[0].text, "Block block: error in method Execute");
 }
 
 // A patch of a source of fractions, a Scale block and a sink of its output.
@@ -112,12 +156,13 @@ std::string ScalePatch(const std::string& values, int factor) {
       "links": [{"from": "fractions.output", "to": "scaled.input"}, {"from": "scaled.output", "to": "show.input"}]})";
 }
 
+// A patch in the same process as the harnesses: the module, already attached, is shared.
 struct Host {
     vtxhost::CKernelServices kernel;
     vtxhost::LoadedPatch loaded;
 
     explicit Host(const std::string& text)
-        : loaded(vtxhost::LoadPatchText(kernel, text, "scale.json", ".", vtxhost::OpenModuleCatalog)) {}
+        : loaded(vtxhost::LoadPatchText(kernel, text, "scale.json", ".", vtxhost::SharedModuleOpener)) {}
     ~Host() { loaded.patch.reset(); }
 
     std::vector<std::string> Run(int rounds) {
@@ -126,28 +171,19 @@ struct Host {
         loaded.patch->Stop();
         return vtxhost::ReceivedValuesOf(loaded.patch->FindBlock("show"))->Received();
     }
-    std::vector<std::string> Messages() {
-        std::vector<std::string> texts;
-        for (const auto& message : kernel.Dispatcher().Messages()) texts.push_back(message.text);
-        return texts;
-    }
 };
 
-TEST(ScaleBlock, AProductTooLargeForAFractionIsReportedAndSendsNothing) {
-    Host host(ScalePatch(R"(["2147483647/2", "1/3"])", -3));
-    EXPECT_EQ(host.Run(2), std::vector<std::string>{"-1/1"});
-    EXPECT_EQ(host.Messages(), std::vector<std::string>{"Block scaled: error in method Execute\n"});
-}
-
 TEST(ScaleBlock, ASavedPatchIsCheckedAgainstItsStoredSignatureAndScalesAsBefore) {
+    vtxhost::CBlockHarness alongside(kModule);  // the module is attached while the patches load it
     std::string saved;
     {
         Host original(ScalePatch(R"(["1/2", "-5/6"])", 3));
+        EXPECT_EQ(original.Run(2), (std::vector<std::string>{"3/2", "-5/2"}));
         saved = vtxhost::SavePatchText(*original.loaded.patch, original.loaded.modulePaths);
     }
     Host reloaded(saved);
     EXPECT_EQ(reloaded.Run(2), (std::vector<std::string>{"3/2", "-5/2"}));
-    EXPECT_TRUE(reloaded.Messages().empty());
+    EXPECT_TRUE(reloaded.kernel.Dispatcher().Messages().empty());
 }
 
 } // namespace

@@ -15,6 +15,7 @@
 #include "host/patch/BlockProbe.h"
 #include "host/patch/StoredSignature.h"
 #include "vtx/Datatype.h"
+#include "vtx/Exception.h"
 #include "vtx/Domain.h"
 #include "vtx/Pin.h"
 
@@ -148,14 +149,25 @@ std::vector<std::string> CandidateTexts(const std::string& classId, const std::s
     return {};
 }
 
+// SetParameter on the block: true or false as the block answers; nullopt when it refused
+// by a logic exception, whose text is added to the refusals. Other exceptions pass.
+std::optional<bool> TrySetParameter(Vtx::IBlock* block, Vtx::IParameterPinSignature* parameter, Vtx::IDatatype* value,
+                                    std::vector<std::string>& refusals) {
+    try {
+        return block->SetParameter(parameter, value);
+    } catch (Vtx::ILogicException& e) {
+        refusals.push_back(Trimmed(e.GetMessageText() ? e.GetMessageText() : ""));
+        return std::nullopt;
+    }
+}
+
 // Sets the parameter to another value its domain allows; false when none was found or the
 // block refused every one (a block may refuse values its own rules forbid).
-bool ChangeParameter(CCountingKernelServices& kernel, CheckedBlock& block, const std::string& id) {
-    CParameterPinImpl* parameter = block.Signature()->Parameters().Find(id);
-    Vtx::IDatatype* current = parameter ? parameter->GetValue() : nullptr;
-    if (!current || !parameter->GetChangeableAtDesignTime()) return false;
-    const std::string catalogId = CatalogIdOf(current), classId = ClassIdOf(current);
+// Other values of the parameter's class near its current one, within its domain.
+std::vector<CHeldReference<Vtx::IDatatype>> OtherValues(CCountingKernelServices& kernel, CParameterPinImpl* parameter) {
     std::vector<CHeldReference<Vtx::IDatatype>> candidates;
+    Vtx::IDatatype* current = parameter->GetValue();
+    const std::string catalogId = CatalogIdOf(current), classId = ClassIdOf(current);
     auto candidate = [&] {
         CHeldReference<Vtx::IDatatype> value(kernel.CreateDatatype(catalogId.c_str(), classId.c_str()));
         if (value) {
@@ -164,22 +176,36 @@ bool ChangeParameter(CCountingKernelServices& kernel, CheckedBlock& block, const
         }
         return value;
     };
+    const auto admitted = [&](Vtx::IDatatype* value) {
+        return !value->IsEqual(current) && (!parameter->GetDomain() || parameter->GetDomain()->IsValid(value));
+    };
     Vtx::ProducedText text(current);
     if (catalogId == "kernel" && text)
         for (const std::string& other : CandidateTexts(classId, text.get())) {
             CHeldReference<Vtx::IDatatype> value = candidate();
-            if (value && value->UnserializeString(other.c_str()) && !value->IsEqual(current))
+            if (value && value->UnserializeString(other.c_str()) && admitted(value.get()))
                 candidates.push_back(std::move(value));
         }
-    if (CHeldReference<Vtx::IDatatype> value = candidate(); value && ChangeDatatypeValue(value.get()))
+    if (CHeldReference<Vtx::IDatatype> value = candidate(); value && ChangeDatatypeValue(value.get()) && admitted(value.get()))
         candidates.push_back(std::move(value));
+    return candidates;
+}
+
+bool ChangeParameter(CCountingKernelServices& kernel, CheckedBlock& block, const std::string& id,
+                     std::vector<std::string>& refusals) {
+    CParameterPinImpl* parameter = block.Signature()->Parameters().Find(id);
+    Vtx::IDatatype* current = parameter ? parameter->GetValue() : nullptr;
+    if (!current || !parameter->GetChangeableAtDesignTime()) return false;
+    std::vector<CHeldReference<Vtx::IDatatype>> candidates = OtherValues(kernel, parameter);
     for (auto& value : candidates) {
         parameter = block.Signature()->Parameters().Find(id);
         if (!parameter) return false;
         if (parameter->GetDomain() && !parameter->GetDomain()->IsValid(value.get())) continue;
-        const bool taken = block->SetParameter(parameter, value.get());
+        // A block refuses a value by answering false or by throwing a logic exception with
+        // the reason; either is the block's rule at work, not a fault.
+        std::optional<bool> taken = TrySetParameter(block.get(), parameter, value.get(), refusals);
         block.TakeReports("SetParameter(" + Quoted(id) + ")");
-        if (!taken) continue;
+        if (!taken.value_or(false)) continue;
         parameter = block.Signature()->Parameters().Find(id);
         Require(parameter && parameter->GetValue() && parameter->GetValue()->IsEqual(value.get()),
                 "SetParameter(" + Quoted(id) + ") answered true but the parameter does not hold the new value");
@@ -217,11 +243,78 @@ void SetRunning(Vtx::IBlock* block, bool running) {
     if (auto* context = dynamic_cast<CRunTimeContext*>(block->GetRunTimeContext())) context->SetPatchRunning(running);
 }
 
-std::string RunLifecycle(CCountingKernelServices& kernel, CheckedBlock& block, int executions) {
+// What the block's Executes did to one output: whether its value changed, whether its
+// timestamp did, and the first value whose text form did not read back.
+struct OutputWatch {
+    std::string id;
+    std::optional<std::vector<std::uint8_t>> form;  // the binary form after Init
+    Vtx::DatatypeTime stamp = Vtx::kUnsetTime;      // the timestamp after Init
+    bool written = false;
+    bool stamped = false;
+    std::string unreadText;  // a text form that did not read back, with its class
+    std::string unreadClass;
+};
+
+std::optional<std::vector<std::uint8_t>> BinaryForm(Vtx::IDatatype* value) {
+    Vtx::ProducedBinary form(value);
+    if (!form) return std::nullopt;
+    return std::vector<std::uint8_t>(form.data(), form.data() + form.size());
+}
+
+// Whether the value's text form loads into a new object of its class as an equal value.
+bool TextReadsBack(CCountingKernelServices& kernel, Vtx::IDatatype* value, std::string& text) {
+    Vtx::ProducedText form(value);
+    if (!form) return true;
+    text = form.get();
+    const std::string catalogId = CatalogIdOf(value), classId = ClassIdOf(value);
+    CHeldReference<Vtx::IDatatype> loaded(kernel.CreateDatatype(catalogId.c_str(), classId.c_str()));
+    if (!loaded) return true;
+    loaded->InitInstance(value->GetInitInfo());
+    return loaded->UnserializeString(text.c_str()) && loaded->IsEqual(value);
+}
+
+void WatchOutputs(CCountingKernelServices& kernel, CBlockSignatureImpl* signature, std::vector<OutputWatch>& watches,
+                  bool start) {
+    for (std::size_t i = 0; i < signature->Outputs().Size(); ++i) {
+        COutputPinImpl* output = signature->Outputs().At(i);
+        Vtx::IDatatype* value = output->GetDatatype();
+        if (start) {
+            watches.push_back(OutputWatch{output->GetId(), value ? BinaryForm(value) : std::nullopt,
+                                          value ? value->GetTimestamp() : Vtx::kUnsetTime});
+            continue;
+        }
+        if (i >= watches.size() || !value) continue;
+        OutputWatch& watch = watches[i];
+        watch.written = watch.written || BinaryForm(value) != watch.form;
+        watch.stamped = watch.stamped || value->GetTimestamp() != watch.stamp;
+        std::string text;
+        if (watch.unreadText.empty() && !TextReadsBack(kernel, value, text)) {
+            watch.unreadText = text;
+            watch.unreadClass = CatalogIdOf(value) + "/" + ClassIdOf(value);
+        }
+    }
+}
+
+void WarnOfOutputs(const std::string& name, const std::vector<OutputWatch>& watches, CCheckReport& report) {
+    for (const OutputWatch& watch : watches) {
+        if (watch.written && !watch.stamped)
+            report.Warn(name + ": output " + Quoted(watch.id),
+                        "written during Execute but its timestamp never changed, so no linked input ever receives "
+                        "it (stamp each new value with GetInitClockTime())");
+        if (!watch.unreadText.empty())
+            report.Warn(name + ": output " + Quoted(watch.id),
+                        "its value's text form " + Quoted(watch.unreadText) + " does not read back into an equal " +
+                            watch.unreadClass + " value");
+    }
+}
+
+std::string RunLifecycle(CCountingKernelServices& kernel, CheckedBlock& block, int executions,
+                         std::vector<OutputWatch>& watches) {
     CBlockSignatureImpl* signature = block.Signature();
     PrepareInputs(kernel, signature);
     CKernelClock& clock = kernel.Clock();
     block.RequireSucceeded(block->Init(&clock, &clock, 0, 0), "Init");
+    WatchOutputs(kernel, signature, watches, true);
     std::optional<CheckFailure> failure;
     try {
         block.RequireSucceeded(block->Start(), "Start");
@@ -235,6 +328,7 @@ std::string RunLifecycle(CCountingKernelServices& kernel, CheckedBlock& block, i
                     input->SetNewData(true);
                 }
                 block.RequireSucceeded(block->Execute(0), "Execute " + std::to_string(round));
+                WatchOutputs(kernel, signature, watches, false);
                 for (std::size_t i = 0; i < signature->Inputs().Size(); ++i) signature->Inputs().At(i)->SetNewData(false);
             }
         } catch (const CheckFailure& e) {
@@ -278,6 +372,46 @@ std::string RequireSameDeclarations(CCountingKernelServices& kernel, CheckedBloc
     return text;
 }
 
+// A new block of the class must take each parameter's declared default back: each
+// parameter in turn is given another value its domain admits, past the block's check, and
+// then its default through SetParameter, the others holding theirs. A refusal is a warning.
+std::string CheckDeclaredDefaults(CCountingKernelServices& kernel, const std::string& catalogId,
+                                  const std::string& classId, const std::string& name, CCheckReport& report) {
+    CheckedBlock block(kernel, catalogId, classId);
+    block.InitInstance(nullptr, nullptr);
+    block.TakeReports("InitInstance");
+    std::vector<std::string> ids;
+    for (std::size_t i = 0; i < block.Signature()->Parameters().Size(); ++i)
+        ids.push_back(block.Signature()->Parameters().At(i)->Id());
+    std::size_t tried = 0, refused = 0;
+    for (const std::string& id : ids) {
+        CParameterPinImpl* parameter = block.Signature()->Parameters().Find(id);
+        Vtx::IDatatype* current = parameter ? parameter->GetValue() : nullptr;
+        if (!current || !parameter->GetChangeableAtDesignTime()) continue;
+        std::vector<CHeldReference<Vtx::IDatatype>> others = OtherValues(kernel, parameter);
+        if (others.empty()) continue;
+        CHeldReference<Vtx::IDatatype> declared(kernel.CreateDatatype(CatalogIdOf(current).c_str(), ClassIdOf(current).c_str()));
+        if (!declared) continue;
+        declared->InitInstance(current->GetInitInfo());
+        CopyValueAndTime(declared.get(), current);
+        CopyValueAndTime(current, others.front().get());
+        ++tried;
+        std::vector<std::string> refusals;
+        const std::optional<bool> taken = TrySetParameter(block.get(), parameter, declared.get(), refusals);
+        block.TakeReports("SetParameter(" + Quoted(id) + ") with its default");
+        if (taken.value_or(false)) continue;
+        CopyValueAndTime(current, declared.get());  // the default back in place, as declared
+        ++refused;
+        Vtx::ProducedText text(declared.get());
+        report.Warn(name + ": parameter " + Quoted(id),
+                    "the block refuses its own declared default " + Quoted(text ? text.get() : "") +
+                        (refusals.empty() ? " (SetParameter answered false)" : ": " + refusals.front()));
+    }
+    block.DoneInstance();
+    block.TakeReports("DoneInstance");
+    return std::to_string(tried - refused) + " of " + std::to_string(tried) + " declared defaults taken back by a new block";
+}
+
 } // namespace
 
 void CheckBlockClass(CCountingKernelServices& kernel, const std::string& catalogId, const std::string& classId,
@@ -305,11 +439,19 @@ void CheckBlockClass(CCountingKernelServices& kernel, const std::string& catalog
         CBlockSignatureImpl* signature = block->Signature();
         for (std::size_t i = 0; i < signature->Parameters().Size(); ++i) ids.push_back(signature->Parameters().At(i)->Id());
         int changed = 0;
-        for (const std::string& id : ids) changed += ChangeParameter(kernel, *block, id) ? 1 : 0;
-        return std::to_string(changed) + " of " + std::to_string(ids.size()) + " parameters changed; " +
+        std::vector<std::string> refusals;
+        for (const std::string& id : ids) changed += ChangeParameter(kernel, *block, id, refusals) ? 1 : 0;
+        std::string refused;
+        if (!refusals.empty())
+            refused = " (" + std::to_string(refusals.size()) + (refusals.size() == 1 ? " value" : " values") +
+                      " refused with a reason, first: " + Quoted(refusals.front()) + ")";
+        return std::to_string(changed) + " of " + std::to_string(ids.size()) + " parameters changed" + refused + "; " +
                RequireStoredSignatureReloads(kernel, *block, catalogId, classId);
     });
-    report.Run(name + ": lifecycle", [&] { return RunLifecycle(kernel, *block, executions); });
+    std::vector<OutputWatch> watches;
+    if (report.Run(name + ": lifecycle", [&] { return RunLifecycle(kernel, *block, executions, watches); }))
+        WarnOfOutputs(name, watches, report);
+    report.Run(name + ": declared defaults", [&] { return CheckDeclaredDefaults(kernel, catalogId, classId, name, report); });
     report.Run(name + ": DoneInstance", [&] {
         block->DoneInstance();
         block->TakeReports("DoneInstance");

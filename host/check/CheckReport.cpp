@@ -15,6 +15,8 @@ void CCheckReport::Pass(const std::string& name, const std::string& detail) { Ad
 
 void CCheckReport::Fail(const std::string& name, const std::string& reason) { Add({name, false, reason}); }
 
+void CCheckReport::Warn(const std::string& name, const std::string& reason) { Add({name, true, reason, true}); }
+
 bool CCheckReport::Run(const std::string& name, const std::function<std::string()>& check) {
     std::string failure;
     try {
@@ -37,6 +39,11 @@ bool CCheckReport::Run(const std::string& name, const std::function<std::string(
 std::size_t CCheckReport::FailureCount() const {
     return static_cast<std::size_t>(
         std::count_if(results_.begin(), results_.end(), [](const CheckResult& r) { return !r.passed; }));
+}
+
+std::size_t CCheckReport::WarningCount() const {
+    return static_cast<std::size_t>(
+        std::count_if(results_.begin(), results_.end(), [](const CheckResult& r) { return r.warning; }));
 }
 
 } // namespace vtxhost

@@ -57,6 +57,15 @@ std::string WithoutErrorId(std::string text) {
     return bracket == std::string::npos ? text : text.substr(bracket + 2);
 }
 
+// "parse error at line 3, column 18: ..." as "parse error at column 18: ...": the line
+// leads the message already ("FILE:3: ...").
+std::string WithoutLine(std::string text) {
+    const std::size_t at = text.find(" at line ");
+    const std::size_t column = text.find(", column ", at == std::string::npos ? 0 : at);
+    if (at == std::string::npos || column == std::string::npos) return text;
+    return text.erase(at + 4, column + 2 - (at + 4));
+}
+
 // Builds the document from the parser's events, within the limits.
 class DocumentBuilder : public nlohmann::json_sax<Json> {
 public:
@@ -90,7 +99,7 @@ public:
     bool end_array() override { return Close(); }
     bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) override {
         problem_.line = lines_.LineAt(position == 0 ? 0 : position - 1);
-        problem_.text = WithoutErrorId(e.what());
+        problem_.text = WithoutLine(WithoutErrorId(e.what()));
         return false;
     }
 

@@ -6,14 +6,18 @@
 #include <chrono>
 #include <fstream>
 #include <limits>
+#include <memory>
 #include <new>
 
 #include "host/signature/BlockSignature.h"
+#include "host/signature/DomainText.h"
 #include "host/kernel/KernelDatatypeBase.h"
 #include "host/kernel/KernelServices.h"
 #include "host/patch/PatchGraph.h"
 #include "host/run/RunTimeContext.h"
+#include "sdk/object/CachedCast.h"
 #include "vtx/Exception.h"
+#include "vtx/KernelDatatypes.h"
 #include "vtx/ObjectClass.h"
 #include "vtx/RunTimeContext.h"
 
@@ -26,6 +30,20 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 std::string PinName(const std::string& block, const std::string& pin) { return Quoted(block + "." + pin); }
 
 std::string TypeName(const std::string& catalogId, const std::string& classId) { return catalogId + "/" + classId; }
+
+// The level at which blocks trace OnChangingParameter and OnChangedParameter.
+constexpr std::int32_t kParameterTraceLevel = 4;
+
+std::int32_t TraceLevelOf(CBlockSignatureImpl* signature) {
+    auto* level = signature ? Vtx::CachedDynamicCast<Vtx::IInt>(signature->GetTraceLevel()) : nullptr;
+    return level ? level->GetValue() : 0;
+}
+
+// " [1, 10]" after a domain refusal, so that the message says what the domain admits.
+std::string BoundsSuffix(Vtx::IDatatypeDomain* domain) {
+    const std::string bounds = DomainBoundsText(domain);
+    return bounds.empty() ? "" : " " + bounds;
+}
 
 // Runs a call into a block or datatype; exceptions of the object family become PatchErrors.
 template <class F>
@@ -197,12 +215,10 @@ Vtx::IBlock* CPatch::Adopt(const std::string& instanceName, Vtx::IBlock* block,
     return block;
 }
 
-void CPatch::SetParameter(const std::string& instanceName, const std::string& parameterId,
-                          const std::string& valueText) {
-    Entry& entry = EntryOf(instanceName);
-    const std::string where = "block " + Quoted(instanceName) + ", parameter " + Quoted(parameterId);
-    CParameterPinImpl* parameter = SignatureOf(entry)->Parameters().Find(parameterId);
-    if (!parameter) throw PatchError("block " + Quoted(instanceName) + " has no parameter " + Quoted(parameterId));
+// The text loaded into a new value of the parameter's class, held once, after the host's own
+// checks: the text's form, the domain and the permission of the patch's state.
+Vtx::IDatatype* CPatch::NewParameterValue(CParameterPinImpl* parameter, const std::string& where,
+                                          const std::string& valueText) {
     Vtx::IDatatype* current = parameter->GetValue();
     const std::string catalogId = current ? CatalogIdOf(current) : parameter->GetTypeCatalogId();
     const std::string classId = current ? ClassIdOf(current) : parameter->GetTypeClassId();
@@ -215,19 +231,90 @@ void CPatch::SetParameter(const std::string& instanceName, const std::string& pa
             if (!value->UnserializeString(valueText.c_str()))
                 throw PatchError(where + ": " + Quoted(valueText) + " is not a valid " + classId + " value");
             if (parameter->GetDomain() && !parameter->GetDomain()->IsValid(value))
-                throw PatchError(where + ": " + Quoted(valueText) + " is outside the parameter's domain");
+                throw PatchError(where + ": " + Quoted(valueText) + " is outside the parameter's domain" +
+                                 BoundsSuffix(parameter->GetDomain()));
             const bool allowed = running_ ? parameter->GetChangeableAtRunTime() : parameter->GetChangeableAtDesignTime();
             if (!allowed)
                 throw PatchError(where + ": the parameter cannot be changed while the patch is " +
                                  (running_ ? "running" : "stopped"));
-            if (!entry.block->SetParameter(parameter, value))
-                throw PatchError(where + ": the block refused the value " + Quoted(valueText));
         });
     } catch (...) {
         value->Release();
         throw;
     }
+    return value;
+}
+
+void CPatch::SetParameter(const std::string& instanceName, const std::string& parameterId,
+                          const std::string& valueText) {
+    Entry& entry = EntryOf(instanceName);
+    const std::string where = "block " + Quoted(instanceName) + ", parameter " + Quoted(parameterId);
+    CBlockSignatureImpl* signature = SignatureOf(entry);
+    CParameterPinImpl* parameter = signature->Parameters().Find(parameterId);
+    if (!parameter) throw ParameterRefused("block " + Quoted(instanceName) + " has no parameter " + Quoted(parameterId));
+    Vtx::IDatatype* value = nullptr;
+    try {
+        value = NewParameterValue(parameter, where, valueText);
+    } catch (const PatchError& e) {
+        throw ParameterRefused(e.what());
+    }
+    // The block's method traces name no parameter: the log says which one and the value,
+    // at the level at which the block traces its parameter methods.
+    const bool traced = TraceLevelOf(signature) >= kParameterTraceLevel;
+    if (traced) {
+        const std::string text = "Block " + instanceName + ": parameter " + Quoted(parameterId) + " set to " +
+                                 Quoted(valueText);
+        kernel_.Log().BeginRecord(Vtx::kLogTrace, text.c_str());
+    }
+    try {
+        // A block refuses by answering false, or by throwing a logic exception with its
+        // reason, which the message then carries.
+        Guarded(where, [&] {
+            try {
+                if (!entry.block->SetParameter(parameter, value))
+                    throw ParameterRefused(where + ": the block refused the value " + Quoted(valueText));
+            } catch (Vtx::ILogicException& e) {
+                throw ParameterRefused(where + ": " + (e.GetMessageText() ? e.GetMessageText() : "refused"));
+            }
+        });
+    } catch (const PatchError& e) {
+        value->Release();
+        if (traced) {
+            const std::string text = "Block " + instanceName + ": parameter " + Quoted(parameterId) + " kept its value: " +
+                                     e.what();
+            kernel_.Log().BeginRecord(Vtx::kLogTrace, text.c_str());
+        }
+        throw;
+    } catch (...) {
+        value->Release();
+        throw;
+    }
     value->Release();
+}
+
+std::function<void()> CPatch::InstallParameterValue(const std::string& instanceName, const std::string& parameterId,
+                                                    const std::string& valueText) {
+    Entry& entry = EntryOf(instanceName);
+    const std::string where = "block " + Quoted(instanceName) + ", parameter " + Quoted(parameterId);
+    CParameterPinImpl* parameter = SignatureOf(entry)->Parameters().Find(parameterId);
+    if (!parameter || !parameter->GetValue()) return {};
+    std::shared_ptr<Vtx::IDatatype> value(NewParameterValue(parameter, where, valueText),
+                                          [](Vtx::IDatatype* held) { held->Release(); });
+    Vtx::IDatatype* current = parameter->GetValue();
+    const std::string catalogId = CatalogIdOf(current), classId = ClassIdOf(current);
+    Vtx::IDatatype* old = kernel_.CreateDatatype(catalogId.c_str(), classId.c_str());
+    if (!old) throw PatchError(where + ": the datatype " + TypeName(catalogId, classId) + " cannot be created");
+    old->AddRef();
+    std::shared_ptr<Vtx::IDatatype> kept(old, [](Vtx::IDatatype* held) { held->Release(); });
+    Guarded(where, [&] {
+        kept->InitInstance(current->GetInitInfo());
+        CopyValueAndTime(kept.get(), current);
+        CopyValueAndTime(current, value.get());
+    });
+    // The parameter's value object stays the same one while its signature lives.
+    current->AddRef();
+    std::shared_ptr<Vtx::IDatatype> target(current, [](Vtx::IDatatype* held) { held->Release(); });
+    return [target, kept, where] { Guarded(where, [&] { CopyValueAndTime(target.get(), kept.get()); }); };
 }
 
 void CPatch::SetTraceLevel(const std::string& instanceName, std::int32_t level) {
@@ -420,6 +507,7 @@ void CPatch::Start() {
         entry.execute = ProfilingSamples{};
     }
     rounds_ = 0;
+    WatchOutputs();
     graphvizFile_.clear();
     if (kernel_.GetBoolSetting("kernel", "log_graphviz")) WriteGraphviz();
 }
@@ -556,8 +644,51 @@ std::int64_t CPatch::Run(std::int64_t rounds, const RoundObserver& observer, con
     return rounds;
 }
 
+namespace {
+
+std::vector<std::uint8_t> BinaryFormOf(Vtx::IDatatype* value) {
+    Vtx::ProducedBinary form(value);
+    if (!form) return {};
+    return std::vector<std::uint8_t>(form.data(), form.data() + form.size());
+}
+
+} // namespace
+
+void CPatch::WatchOutputs() {
+    outputSnapshots_.clear();
+    unstampedOutputs_.clear();
+    for (auto& entry : blocks_) {
+        for (std::size_t i = 0; i < entry.signature->Outputs().Size(); ++i) {
+            COutputPinImpl* output = entry.signature->Outputs().At(i);
+            Vtx::IDatatype* value = output->GetDatatype();
+            if (!value) continue;
+            try {
+                outputSnapshots_.push_back(OutputSnapshot{entry.name + "." + output->GetId(), output,
+                                                          value->GetTimestamp(), BinaryFormOf(value)});
+            } catch (Vtx::IException&) {
+                // A value without a readable form is not watched.
+            }
+        }
+    }
+}
+
+// Once per run, when it stops: rounds pay nothing for it.
+void CPatch::FindUnstampedOutputs() {
+    for (const OutputSnapshot& snapshot : outputSnapshots_) {
+        Vtx::IDatatype* value = snapshot.output->GetDatatype();
+        if (!value || value->GetTimestamp() != snapshot.stamp) continue;
+        try {
+            if (BinaryFormOf(value) != snapshot.form) unstampedOutputs_.push_back(snapshot.pin);
+        } catch (Vtx::IException&) {
+            // A value without a readable form cannot be compared; nothing to say about it.
+        }
+    }
+    outputSnapshots_.clear();
+}
+
 void CPatch::Stop() {
     if (running_) {
+        FindUnstampedOutputs();
         for (auto it = blocks_.rbegin(); it != blocks_.rend(); ++it) it->block->Stop();
         running_ = false;
         SetContextsRunning(false);

@@ -48,11 +48,21 @@ class CBlockSignatureImpl;
 class CInputPinImpl;
 class COutputPinImpl;
 class CInputActivationSettings;
+class CParameterPinImpl;
 
 // A patch that cannot be built or run; the text says which block or pin and why.
 class PatchError : public std::runtime_error {
 public:
     using std::runtime_error::runtime_error;
+};
+
+// A parameter value refused before anything changed: by the host's checks (its text, its
+// domain, the permission), because the block has no such parameter (yet), or by the block
+// itself (it answered false or threw a logic exception with its reason). Set again later,
+// with other values in, it may be taken; any other PatchError from SetParameter is final.
+class ParameterRefused : public PatchError {
+public:
+    using PatchError::PatchError;
 };
 
 class CPatch : public Vtx::IKernelClock {
@@ -80,8 +90,15 @@ public:
     std::vector<std::string> BlockNames() const;
 
     // Loads the text into a new value of the parameter's class and hands it to the block's
-    // SetParameter; a text the class cannot read, or a value the block refuses, throws.
+    // SetParameter; a text the class cannot read, or a value the block refuses, throws
+    // ParameterRefused; an exception of another kind from the block, a PatchError.
     void SetParameter(const std::string& instanceName, const std::string& parameterId, const std::string& valueText);
+    // The value put in place past the block's own check (the host's checks apply: the
+    // text, the domain, the permission), for values that depend on each other and are set
+    // as one group (ParameterValues.h); answers a function that puts the replaced value
+    // back, or an empty one when the block has no such parameter.
+    std::function<void()> InstallParameterValue(const std::string& instanceName, const std::string& parameterId,
+                                                const std::string& valueText);
     // The block's trace level (its signature's trace-level datum).
     void SetTraceLevel(const std::string& instanceName, std::int32_t level);
     void Link(const std::string& fromInstance, const std::string& outputId, const std::string& toInstance,
@@ -118,6 +135,10 @@ public:
     };
     // Per block in patch order, since the last Start.
     std::vector<ExecuteProfile> ExecuteProfiles() const;
+    // The outputs ("BLOCK.PIN") whose value changed during the last run while their
+    // timestamp never did: no input ever received them, since only a new timestamp is
+    // delivered. Known once the patch stopped.
+    const std::vector<std::string>& UnstampedOutputs() const { return unstampedOutputs_; }
     // The file the switch "log_graphviz" wrote at the last Start, or empty.
     const std::string& GraphvizFileWritten() const { return graphvizFile_; }
     bool IsRunning() const { return running_; }
@@ -145,11 +166,15 @@ private:
     Vtx::IBlock* Adopt(const std::string& instanceName, Vtx::IBlock* block,
                        const std::function<void(Vtx::IBlock*)>& initInstance);
     Entry& EntryOf(const std::string& instanceName);
+    Vtx::IDatatype* NewParameterValue(CParameterPinImpl* parameter, const std::string& where,
+                                      const std::string& valueText);
     CBlockSignatureImpl* SignatureOf(const Entry& entry);
     void ResolveTypes(Entry& entry);
     void ResolveActivation(Entry& entry);
     void Deliver(Entry& entry);
     void SetContextsRunning(bool running);
+    void WatchOutputs();
+    void FindUnstampedOutputs();
     std::size_t IndexOf(const std::string& instanceName) const;
 
     CKernelServices& kernel_;
@@ -164,6 +189,15 @@ private:
     bool profilingRequested_ = false;
     bool profiling_ = false;
     std::string graphvizFile_;
+    // Every output's timestamp and binary form when the patch started.
+    struct OutputSnapshot {
+        std::string pin;
+        Vtx::IOutputPin* output;
+        std::int64_t stamp;
+        std::vector<std::uint8_t> form;
+    };
+    std::vector<OutputSnapshot> outputSnapshots_;
+    std::vector<std::string> unstampedOutputs_;
 };
 
 } // namespace vtxhost

@@ -12,6 +12,8 @@
 
 #include "host/patch/BlockProbe.h"
 #include "host/kernel/JsonDocument.h"
+#include "host/modules/ModuleSearch.h"
+#include "host/kernel/JsonDocument.h"
 #include "host/kernel/KernelServices.h"
 #include "host/patch/ParameterValues.h"
 #include "host/patch/StoredSignature.h"
@@ -41,10 +43,15 @@ public:
             const Json& modules = List(document["modules"], "/modules", "\"modules\"");
             for (std::size_t i = 0; i < modules.size(); ++i) {
                 const std::string where = "/modules/" + std::to_string(i);
-                const std::string path = Text(modules[i], where, "a module path");
+                const std::string text = Text(modules[i], where, "a module path");
+                // A catalog id names the module through the module search path.
+                const std::string path = IsCatalogIdName(text) ? FindModuleByCatalogId(text, where) : text;
                 result.modules.push_back(OpenModule(path, where));
+                if (IsCatalogIdName(text) && !kernel_.FindCatalog(text))
+                    Fail(where, "module \"" + path + "\", found for catalog \"" + text +
+                                    "\", offers another catalog");
                 result.modulePaths.push_back(ModulePath(path));
-                result.moduleTexts.push_back(path);
+                result.moduleTexts.push_back(text);
             }
         }
         result.patch = std::make_unique<CPatch>(kernel_, name);
@@ -102,6 +109,14 @@ private:
         return !path.empty() && path[0] == '/' ? path : folder_ + "/" + path;
     }
 
+    std::string FindModuleByCatalogId(const std::string& catalogId, const std::string& pointer) const {
+        const std::string path = FindModuleFile(catalogId);
+        if (path.empty())
+            Fail(pointer, "no module of catalog \"" + catalogId + "\": no lib" + catalogId + ".so in " +
+                              DescribeModuleSearch() + " (VTX_MODULE_PATH adds folders; a path names a file)");
+        return path;
+    }
+
     std::shared_ptr<void> OpenModule(const std::string& path, const std::string& pointer) {
         const std::string full = ModulePath(path);
         struct stat status {};
@@ -150,8 +165,14 @@ private:
         if (!kernel_.FindCatalog(catalogId))
             Fail(pointer + (block.contains("catalog") ? "/catalog" : "/class"),
                  "unknown catalog \"" + catalogId + "\" (is its module listed in \"modules\"?)");
-        if (!kernel_.FindCatalog(catalogId)->HasClass(ObjectKind::Block, classId))
-            Fail(pointer + "/class", "unknown block \"" + classId + "\" in catalog \"" + catalogId + "\"");
+        if (!kernel_.FindCatalog(catalogId)->HasClass(ObjectKind::Block, classId)) {
+            std::string classes;
+            for (const std::string& id : kernel_.FindCatalog(catalogId)->GetClassIds(ObjectKind::Block))
+                classes += (classes.empty() ? "" : ", ") + id;
+            Fail(pointer + "/class", "unknown block class \"" + classId + "\" in catalog \"" + catalogId + "\" (" +
+                                         (classes.empty() ? "it has no block classes" : "its block classes: " + classes) +
+                                         ")");
+        }
         // A problem in a stored signature is reported at its own line, as it stands.
         bool storedProblem = false;
         try {
@@ -193,7 +214,8 @@ private:
             values.push_back(ParameterValue{name, it.key(), ValueText(it.value())});
             keys.push_back(it.key());
         }
-        const std::vector<ParameterRefusal> refused = SetParameterValues(patch, values);
+        // One object's keys: no parameter comes twice (a repeated key is refused).
+        const std::vector<ParameterRefusal> refused = SetParameterValues(patch, values, true);
         if (!refused.empty())
             Fail(pointer + "/parameters/" + PointerToken(keys[refused.front().index]), refused.front().error);
     }

@@ -23,7 +23,9 @@
 // and a value the block refuses is set again once the block's other values are in
 // (ParameterValues.h); a JSON string is the value's text form, any other JSON value stands
 // for its JSON text (3 for "3", true for "true", a list for its JSON text). Module paths are
-// relative to the patch file's folder unless absolute. Every problem is reported as
+// relative to the patch file's folder unless absolute; a module entry that is a catalog id
+// ("Brennick2010") names the module libID.so found through the module search path
+// (ModuleSearch.h). Every problem is reported as
 // "FILE:LINE: problem".
 #include <functional>
 #include <memory>

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <map>
 
+#include "host/modules/ModuleSearch.h"
 #include "host/patch/Patch.h"
 #include "host/patch/StoredSignature.h"
 #include "host/kernel/KernelServices.h"
@@ -80,7 +81,7 @@ void SavePatchFile(CPatch& patch, const std::vector<std::string>& modulePaths, c
     const fs::path folder = fs::absolute(fs::path(path)).parent_path().lexically_normal();
     std::vector<std::string> written;
     for (const std::string& module : modulePaths) {
-        if (fs::path(module).is_absolute()) {
+        if (fs::path(module).is_absolute() || IsCatalogIdName(module)) {
             written.push_back(module);
             continue;
         }
@@ -147,7 +148,9 @@ std::vector<std::string> ModulePathsFromHere(const std::vector<std::string>& mod
     namespace fs = std::filesystem;
     std::vector<std::string> modules;
     for (std::size_t i = 0; i < modulePaths.size(); ++i) {
-        const bool absolute = i < moduleTexts.size() && fs::path(moduleTexts[i]).is_absolute();
+        // Absolute paths and catalog ids are written as the patch gives them.
+        const bool absolute = i < moduleTexts.size() &&
+                              (fs::path(moduleTexts[i]).is_absolute() || IsCatalogIdName(moduleTexts[i]));
         const fs::path full = fs::absolute(modulePaths[i]).lexically_normal();
         const fs::path fromHere = full.lexically_relative(fs::current_path());
         modules.push_back(absolute ? moduleTexts[i] : fromHere.empty() ? full.string() : fromHere.string());

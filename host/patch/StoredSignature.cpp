@@ -8,6 +8,7 @@
 #include "host/kernel/JsonDocument.h"
 #include "host/kernel/KernelServices.h"
 #include "host/patch/Patch.h"
+#include "host/signature/DomainText.h"
 #include "vtx/BlockSignature.h"
 #include "vtx/Datatype.h"
 #include "vtx/Domain.h"
@@ -340,7 +341,10 @@ private:
         if (!Declared(at + "/value", [&] { return value->UnserializeString(text.c_str()); }))
             Fail(at + "/value", "\"" + text + "\" is not a valid " + ClassOf(value) + " value");
         if (Vtx::IDatatypeDomain* domain = parameter->GetDomain())
-            if (!domain->IsValid(value)) Fail(at + "/value", "\"" + text + "\" is outside the parameter's domain");
+            if (!domain->IsValid(value)) {
+                const std::string bounds = DomainBoundsText(domain);
+                Fail(at + "/value", "\"" + text + "\" is outside the parameter's domain" + (bounds.empty() ? "" : " " + bounds));
+            }
     }
 
     CKernelServices& kernel_;

@@ -38,6 +38,31 @@ public:
         return this->this_class_ref();
     }
 
+    // What the registrant itself declares (credits, categories, the factory) follows
+    // owner(): a chain that names it straight after a language's texts stops here with
+    // the remedy, rather than with a template error about the language entry.
+    template <class T = E>
+    void authors() const {
+        static_assert(sizeof(T) == 0, "registration chain: call .owner() after the language's texts, before .authors()");
+    }
+    template <class T = E>
+    void companies() const {
+        static_assert(sizeof(T) == 0, "registration chain: call .owner() after the language's texts, before .companies()");
+    }
+    template <class T = E>
+    void licences() const {
+        static_assert(sizeof(T) == 0, "registration chain: call .owner() after the language's texts, before .licences()");
+    }
+    template <class T = E>
+    void categories() const {
+        static_assert(sizeof(T) == 0,
+                      "registration chain: call .owner() after the language's texts, before .categories()");
+    }
+    template <class T = E, class F>
+    void factory(F&&) const {
+        static_assert(sizeof(T) == 0, "registration chain: call .owner() after the language's texts, before .factory()");
+    }
+
     // The texts, resolved on first read; an unset text reads empty.
     std::string name() const { return name_.str(); }
     std::string description() const { return description_.str(); }

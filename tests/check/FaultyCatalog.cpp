@@ -6,6 +6,10 @@
 //   FAULTYTHROWINGEXECUTE  Step's Execute throws
 //   FAULTYNULLNAME         an author record answers a null name
 //   FAULTYLEAKEDDATATYPE   Step's Init takes a kernel datatype and never releases it
+// and three that the check only warns about (and fails with --strict):
+//   FAULTYUNSTAMPED        Step and Mix write their outputs but never stamp them
+//   FAULTYTEXTFORM         Counter writes values from 2 up as "+2", a text it cannot read
+//   FAULTYREFUSEDDEFAULT   Mix (MixBlock.cpp) declares defaults it refuses itself
 // Any other word is the sound catalog (the missing-export module is the sound catalog
 // linked with a version script lacking one entry point).
 #include <charconv>
@@ -15,7 +19,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "module/ModuleIdentity.h"
+#include "tests/check/Faults.h"
 
 #include "sdk/block/BlockImplBase.h"
 #include "sdk/block/PinDescription.h"
@@ -36,12 +40,7 @@ constexpr const char* kCounterId = "Counter";
 constexpr std::uint16_t kEnglish = 1033;
 constexpr std::uint32_t kCounterSize = 4;
 
-// Whether the module's identifier starts with the word and an underscore. The identifier
-// is constant-initialised, so this may run during static initialisation.
-bool HasFault(const char* word) {
-    const std::size_t length = std::strlen(word);
-    return std::strncmp(Vtx::kModuleIdentifier, word, length) == 0 && Vtx::kModuleIdentifier[length] == '_';
-}
+using faulty::HasFault;
 
 class CCounterImpl : public Vtx::CDatatypeImpl<Vtx::IDatatype> {
 public:
@@ -60,9 +59,11 @@ public:
         return true;
     }
     char* SerializeString() override {
-        char text[12];
-        char* end = std::to_chars(text, text + sizeof text, value_).ptr;
-        return Vtx::DuplicateText(text, static_cast<std::size_t>(end - text));
+        char text[13];
+        char* begin = text + 1;
+        char* end = std::to_chars(begin, text + sizeof text, value_).ptr;
+        if (HasFault("FAULTYTEXTFORM") && value_ >= 2) *--begin = '+';
+        return Vtx::DuplicateText(begin, static_cast<std::size_t>(end - begin));
     }
     bool UnserializeString(const char* text) override {
         if (!text) return false;
@@ -125,7 +126,7 @@ protected:
         if (!input || !output) return false;
         output->SetValue(static_cast<std::int32_t>(static_cast<std::uint32_t>(input->Value()) +
                                                    static_cast<std::uint32_t>(step_->GetValue())));
-        output->SetTimestamp(GetInitClockTime());
+        if (!HasFault("FAULTYUNSTAMPED")) output->SetTimestamp(GetInitClockTime());
         return true;
     }
 

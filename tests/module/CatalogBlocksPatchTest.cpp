@@ -35,10 +35,10 @@ std::string ReadFile(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
 }
 
-// An example patch with its module path pointed at the module under test.
+// An example patch with its module, named by its catalog id, pointed at the module under test.
 std::string Example(const std::string& name) {
     std::string text = ReadFile(std::string(VTX_SOURCE_DIR) + "/examples/" + name);
-    const std::string relative = "\"../build/libBrennick2010.so\"";
+    const std::string relative = "\"Brennick2010\"";
     const auto at = text.find(relative);
     if (at != std::string::npos) text.replace(at, relative.size(), "\"" + kModule + "\"");
     return text;

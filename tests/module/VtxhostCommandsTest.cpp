@@ -72,7 +72,7 @@ const fs::path& Workspace() {
         WriteFile(d / "gen.json", generator(R"("label_1": "b", "min_1": 1, "max_1": 2, "num_items": 2)"));
         WriteFile(d / "genbad.json", generator(R"("label_5": "x", "num_items": 2)"));
         std::string intervals = ReadFile(std::string(VTX_SOURCE_DIR) + "/examples/intervals.json");
-        const std::string named = "\"../build/libBrennick2010.so\"";
+        const std::string named = "\"Brennick2010\"";
         intervals.replace(intervals.find(named), named.size(), "\"" + module + "\"");
         WriteFile(d / "intervals.json", intervals);
         fs::create_directories(d / "mods");
@@ -155,22 +155,28 @@ TEST(VtxhostCommands, HelpVersionAndUsage) {
 
 TEST(VtxhostCommands, InspectListAndDot) {
     const Case cases[] = {
-        {"inspect kernel", 0, {"Catalog kernel\n", "  sequence_source\n    Parameters (5)\n", "  sink\n    Parameters (0)\n",
+        {"inspect kernel", 0, {"Catalog kernel\n", "  sequence_source\n    Parameters (5)\n", "  sink\n    Inputs (1)\n",
                                "  double\n    Example: 2.5\n", "  labeled_set\n    Example: {", "\"label\":\"low\"",
                                "  string_pair\n    Example: [\"key\",\"value\"]\n", "  int-domain\n", "  combo\n",
                                "      period\n        Name: Period\n", "Domain: [1, +inf) (kernel/int-domain)"},
-         {}, {"<error"}},
+         {}, {"<error", "(0)\n", "Third text", ": \n"}},
         {"inspect kernel sink", 0, {"  sink\n", "      input\n"}, {}, {"sequence_source"}},
-        {"inspect kernel Nope", 1, {}, {"the kernel catalog has no class \"Nope\""}},
-        {"inspect kernel --bitmaps {dir}/bmp", 2, {}, {"the kernel catalog has no bitmaps"}},
+        {"inspect kernel Nope", 1, {}, {"the kernel catalog has no class \"Nope\" (its classes: sequence_source, sink, "}},
+        {"inspect kernel --bitmaps {dir}/bmp", 0, {"Catalog kernel\n"},
+         {"the kernel catalog has no bitmaps; nothing written to "}},
+        {"inspect {module} --bitmaps {dir}/bmp", 0, {"Catalog Brennick2010\n"}, {"wrote 3 bitmaps to "}},
+        {"inspect {module} Interval", 0, {"  Interval\n", "    Example: 0,1\n"}, {}, {"(0)\n", "Third text"}},
         {"inspect {module} Vector", 0, {"  Vector\n", "      write_position\n", "Takes the datatype of input: input\n"},
          {}, {"LabelledSetIntervalGenerator", "Companies"}},
-        {"inspect {module} Nope", 1, {}, {"has no class \"Nope\""}},
+        {"inspect {module} Nope", 1, {},
+         {"has no class \"Nope\" (its classes: LabelledSetIntervalGenerator, Vector, Interval; class ids are "
+          "case-sensitive)"}},
         {"inspect {dir}/mods/junk.so", 1, {}, {"junk.so"}},
         {"list {dir}/mods", 0, {"/mods/libBrennick2010.so: catalog Brennick2010, SDK 5.1.0, 2 block classes, 1 datatype class\n",
                                 "/mods/junk.so: not a module: "},
          {}, {"notes.txt"}},
-        {"list", 0, {"/mods/libBrennick2010.so: catalog Brennick2010"}, {}, {}, "VTX_MODULE_PATH=/nonexistent-folder::{dir}/mods"},
+        {"list", 0, {"/mods/libBrennick2010.so: catalog Brennick2010", " found in /nonexistent-folder (missing), /"},
+         {}, {}, "VTX_MODULE_PATH=/nonexistent-folder::{dir}/mods"},
         {"list {dir}/nonexistent", 1, {}, {"nonexistent: No such file or directory"}},
         {"dot {dir}/intervals.json", 0, {"digraph \"intervals\" {\n", "b3 [label=\"store\\nBrennick2010 / Vector\"];\n",
                                          "b0 -> b1 [label=\"kernel/labeled_set\"",
@@ -345,6 +351,7 @@ void ReadUntil(int fd, std::string& text, const std::string& needle, int millise
 TEST(VtxhostCommands, CtrlCStopsARealtimeRunCleanly) {
     const std::string patch = (Workspace() / "gen.json").string();
     const std::string errorFile = (Workspace() / "interrupted.txt").string();
+    const std::string logFile = (Workspace() / "interrupted.log").string();
     int channel[2];
     ASSERT_EQ(pipe(channel), 0);
     const pid_t child = fork();
@@ -353,8 +360,10 @@ TEST(VtxhostCommands, CtrlCStopsARealtimeRunCleanly) {
         dup2(channel[1], 1);
         if (FILE* errors = std::fopen(errorFile.c_str(), "w")) dup2(fileno(errors), 2);
         close(channel[0]);
-        // Trace level 5: the lifecycle and signature methods of the generator are logged.
-        execl(VTX_HOST_TOOL_PATH, "vtxhost", "run", patch.c_str(), "--realtime", "--trace-level", "5", nullptr);
+        // Trace level 5: the lifecycle and signature methods of the generator are logged,
+        // to a file of their own.
+        execl(VTX_HOST_TOOL_PATH, "vtxhost", "run", patch.c_str(), "--realtime", "--trace-level", "5", "--log",
+              logFile.c_str(), nullptr);
         _exit(127);
     }
     close(channel[1]);
@@ -370,11 +379,14 @@ TEST(VtxhostCommands, CtrlCStopsARealtimeRunCleanly) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status)) << output;
     EXPECT_EQ(WEXITSTATUS(status), 130);
-    const std::size_t stop = output.find("log: Block gen: method Stop returned");
-    const std::size_t done = output.find("log: Block gen: method Done returned");
-    const std::size_t doneSignature = output.find("log: Block gen: method DoneSignature returned");
-    EXPECT_NE(stop, std::string::npos) << output;
-    EXPECT_LT(output.find("[2] t="), stop);
+    const std::string log = ReadFile(logFile);
+    EXPECT_EQ(output.find("log: "), std::string::npos) << output;  // the log is apart from the values
+    EXPECT_NE(log.find("log: Block gen: parameter \"num_items\" set to \"2\"\n"), std::string::npos) << log;
+    const std::size_t stop = log.find("log: Block gen: method Stop returned");
+    const std::size_t done = log.find("log: Block gen: method Done returned");
+    const std::size_t doneSignature = log.find("log: Block gen: method DoneSignature returned");
+    EXPECT_NE(stop, std::string::npos) << log;
+    EXPECT_LT(log.find("log: Block gen: method Start returned"), stop);
     EXPECT_LT(stop, done);
     EXPECT_NE(doneSignature, std::string::npos);
     EXPECT_LT(done, doneSignature);

@@ -3,6 +3,9 @@
 #include "host/patch/BlockProbe.h"
 #include "host/run/PrintableText.h"
 #include "vtx/Domain.h"
+#include "vtx/Exception.h"
+#include "vtx/Layout.h"
+#include "vtx/Pin.h"
 
 namespace vtxhost {
 
@@ -84,6 +87,8 @@ DeclarationsJson DescribeBlockClass(CKernelServices& kernel, const std::string& 
         entry["changeableWhileRunning"] = parameter.changeableWhileRunning;
         entry["changeableWhileStopped"] = parameter.changeableWhileStopped;
         entry["persistent"] = parameter.persistent;
+        if (parameter.layout && parameter.layout->kind == DeclaredLayout::Kind::Combo)
+            entry["comboItems"] = parameter.layout->items;
         parameters.push_back(std::move(entry));
     }
     Json& inputs = declarations["inputs"] = Json::array();
@@ -113,7 +118,8 @@ void PrintBlockDeclarations(std::ostream& out, const DeclarationsJson& declarati
         return;
     }
     const std::string inner = indent + "  ";
-    out << indent << "Parameters (" << declarations["parameters"].size() << ")\n";
+    if (!declarations["parameters"].empty())
+        out << indent << "Parameters (" << declarations["parameters"].size() << ")\n";
     for (const Json& parameter : declarations["parameters"]) {
         PrintPinHead(out, parameter, inner);
         const Json& value = parameter["default"];
@@ -127,15 +133,17 @@ void PrintBlockDeclarations(std::ostream& out, const DeclarationsJson& declarati
             out << inner << "  Domain: " << (bounds.empty() ? "no bounds" : bounds) << " ("
                 << PrintableText(parameter["domain"]["class"].get<std::string>()) << ")\n";
         }
+        if (parameter.contains("comboItems"))
+            out << inner << "  Choices: " << Joined(parameter["comboItems"]) << '\n';
         out << inner << "  Changes while running: " << YesNo(parameter["changeableWhileRunning"]) << '\n';
     }
-    out << indent << "Inputs (" << declarations["inputs"].size() << ")\n";
+    if (!declarations["inputs"].empty()) out << indent << "Inputs (" << declarations["inputs"].size() << ")\n";
     for (const Json& input : declarations["inputs"]) {
         PrintPinHead(out, input, inner);
         if (!input["requiredInterfaces"].empty())
             out << inner << "  Required interfaces: " << Joined(input["requiredInterfaces"]) << '\n';
     }
-    out << indent << "Outputs (" << declarations["outputs"].size() << ")\n";
+    if (!declarations["outputs"].empty()) out << indent << "Outputs (" << declarations["outputs"].size() << ")\n";
     for (const Json& output : declarations["outputs"]) {
         PrintPinHead(out, output, inner);
         if (output["followsInput"].is_string())

@@ -1,6 +1,7 @@
 #pragma once
 // The sub-commands of vtxhost. Each lives in its own file and registers itself at start-up.
 #include <string>
+#include <vector>
 
 namespace vtxhost {
 
@@ -13,6 +14,14 @@ struct CommandRegistrar {
     // then its options.
     CommandRegistrar(const char* name, const char* usage, CommandFunction function, const char* help = nullptr);
 };
+
+// Every command's name, synopsis and help text, in name order (what `vtxhost help` prints).
+struct CommandText {
+    std::string name;
+    std::string usage;
+    std::string help;
+};
+std::vector<CommandText> CommandTexts();
 
 // Prints "usage: vtxhost USAGE" of the command on standard error and answers the usage
 // exit status, for commands that found their arguments wrong.

@@ -1,7 +1,6 @@
 #include "tools/vtxhost/EditorWorkspace.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "host/kernel/KernelServices.h"
 #include "host/modules/ModuleCatalog.h"
@@ -41,27 +40,6 @@ bool Within(const fs::path& path, const fs::path& folder) {
 }
 
 } // namespace
-
-std::vector<std::string> ModuleSearchFolders() {
-    std::vector<std::string> folders;
-    if (const char* path = std::getenv("VTX_MODULE_PATH")) {
-        const std::string list = path;
-        for (std::size_t begin = 0; begin <= list.size();) {
-            const std::size_t end = std::min(list.find(':', begin), list.size());
-            if (end > begin) folders.push_back(list.substr(begin, end - begin));
-            begin = end + 1;
-        }
-    }
-    if (*VTX_INSTALLED_MODULE_DIR) folders.emplace_back(VTX_INSTALLED_MODULE_DIR);
-    std::error_code error;
-    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (!error && *VTX_INSTALL_MODULE_DIR)
-        folders.push_back((executable.parent_path().parent_path() / VTX_INSTALL_MODULE_DIR).lexically_normal());
-    std::vector<std::string> existing;
-    for (const std::string& folder : folders)
-        if (fs::is_directory(folder, error)) existing.push_back(folder);
-    return existing;
-}
 
 CEditorWorkspace::CEditorWorkspace(CKernelServices& kernel, const std::vector<std::string>& patchFolders,
                                    const std::vector<std::string>& moduleFolders)

@@ -72,8 +72,4 @@ private:
     std::vector<std::string> skipped_;
 };
 
-// The module search path: the folders of VTX_MODULE_PATH (':'-separated), the installed
-// module folder, and the module folder beside this vtxhost's prefix; those that exist.
-std::vector<std::string> ModuleSearchFolders();
-
 } // namespace vtxhost

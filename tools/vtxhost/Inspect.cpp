@@ -309,11 +309,15 @@ private:
     std::set<std::string> used_;
 };
 
-bool WriteBitmaps(Json& model, const Options& options) {
+bool WriteBitmaps(Json& model, const Options& options, std::size_t& written) {
     BitmapWriter writer(options.module, *options.bitmapDirectory, options.languageId);
     bool complete = writer.Write(model["catalog"], "catalogId");
     for (Json& collection : model["collections"])
         for (Json& record : collection["records"]) complete = writer.Write(record, "classId") && complete;
+    written = 0;
+    if (model["catalog"].contains("bitmapFile")) ++written;
+    for (const Json& collection : model["collections"])
+        for (const Json& record : collection["records"]) written += record.contains("bitmapFile") ? 1 : 0;
     return complete;
 }
 
@@ -379,6 +383,10 @@ const char* Label(const std::string& key) {
 void PrintFields(std::ostream& out, const Json& object, const std::string& indent, const char* skip = nullptr) {
     for (const auto& [key, value] : object.items()) {
         if ((skip && key == skip) || key == "declarations") continue;
+        // Texts a record leaves empty say nothing; the JSON form keeps them.
+        if ((value.is_string() && value.get<std::string>().empty()) ||
+            (value.is_null() && (key == "thirdText" || key == "fourthText")))
+            continue;
         const char* label = Label(key);
         out << indent << (label ? label : key.c_str()) << ": " << Scalar(value) << '\n';
     }
@@ -406,9 +414,11 @@ void PrintText(std::ostream& out, const Json& model) {
     }
     out << "Catalog " << Scalar(model["catalog"]["catalogId"]) << '\n';
     PrintFields(out, model["catalog"], "  ", "catalogId");
+    if (model.contains("languageFallback")) out << "  Language: " << model["languageFallback"].get<std::string>() << '\n';
     // The kernel catalog and a single class's listing carry no property sets.
     if (model.contains("properties")) PrintProperties(out, model["properties"]);
     for (const Json& collection : model["collections"]) {
+        if (collection["records"].empty()) continue;  // most of the fifteen, in a typical catalog
         out << PrintableText(collection["collection"].get<std::string>()) << " (" << collection["records"].size() << ")\n";
         for (const Json& record : collection["records"]) {
             out << "  " << Scalar(record["classId"]) << '\n';
@@ -447,10 +457,6 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
         std::fprintf(stderr, "vtxhost inspect: no module given\n");
         return std::nullopt;
     }
-    if (options.module == "kernel" && options.bitmapDirectory) {
-        std::fprintf(stderr, "vtxhost inspect: the kernel catalog has no bitmaps\n");
-        return std::nullopt;
-    }
     return options;
 }
 
@@ -469,6 +475,54 @@ bool KeepOnlyClass(Json& model, const std::string& classId) {
     model.erase("properties");
     model.erase("languageIds");
     return !kept.empty();
+}
+
+// The class ids of the model's block and datatype classes, for a message that names them.
+std::string ClassList(const Json& model) {
+    std::string list;
+    for (const Json& collection : model["collections"]) {
+        if (collection["collection"] != "Block classes" && collection["collection"] != "Datatype classes") continue;
+        for (const Json& record : collection["records"])
+            if (record["classId"].is_string()) list += (list.empty() ? "" : ", ") + record["classId"].get<std::string>();
+    }
+    return list.empty() ? "none" : list;
+}
+
+// Adds to every datatype class an example of its text form: a new value's, as the
+// kernel's catalog shows its own. False when a class cannot be made.
+bool AddExamples(Json& model, CKernelServices& kernel, const std::string& catalogId) {
+    bool made = true;
+    for (Json& collection : model["collections"]) {
+        if (collection["collection"] != "Datatype classes") continue;
+        for (Json& record : collection["records"]) {
+            if (!record["classId"].is_string() || record.contains("example")) continue;
+            const std::string classId = record["classId"].get<std::string>();
+            Vtx::IDatatype* value = kernel.CreateDatatype(catalogId.c_str(), classId.c_str());
+            if (!value) {
+                record["example"] = Json{{"error", "the class cannot be made through the module signature"}};
+                made = false;
+                continue;
+            }
+            value->AddRef();
+            try {
+                Vtx::ProducedText text(value);
+                record["example"] = text ? Json(text.get()) : Json(nullptr);
+            } catch (Vtx::IException& e) {
+                record["example"] = Json{{"error", e.GetMessageText() ? e.GetMessageText() : ""}};
+                made = false;
+            }
+            value->Release();
+        }
+    }
+    return made;
+}
+
+// Whether every block class could be made to show its declarations.
+bool AllBlocksMade(const Json& model) {
+    for (const Json& collection : model["collections"])
+        for (const Json& record : collection["records"])
+            if (record.contains("declarations") && record["declarations"].contains("error")) return false;
+    return true;
 }
 
 // Adds under every block class what a new block of the class declares.
@@ -556,12 +610,17 @@ void Print(const Json& model, const Options& options) {
 int InspectKernel(const Options& options) {
     CKernelServices kernel;
     Json model = KernelCatalogValue(kernel);
+    const std::string classes = ClassList(model);
     if (!options.classId.empty() && !KeepOnlyClass(model, options.classId)) {
-        std::fprintf(stderr, "vtxhost inspect: the kernel catalog has no class \"%s\"\n", options.classId.c_str());
+        std::fprintf(stderr, "vtxhost inspect: the kernel catalog has no class \"%s\" (its classes: %s)\n",
+                     options.classId.c_str(), classes.c_str());
         return kExitRefused;
     }
     AddDeclarations(model, kernel, "kernel");
     Print(model, options);
+    if (options.bitmapDirectory)
+        std::fprintf(stderr, "vtxhost inspect: the kernel catalog has no bitmaps; nothing written to %s\n",
+                     options.bitmapDirectory->c_str());
     return kExitSuccess;
 }
 
@@ -578,11 +637,16 @@ int Inspect(int argc, char** argv) {
     }
     if (!signature) throw std::runtime_error("module \"" + options->module + "\" offers no module signature");
     Json model = SignatureValue(module, signature);
+    const std::string classes = ClassList(model);
+    if (signature->GetLanguageId() != options->languageId)
+        model["languageFallback"] = std::to_string(signature->GetLanguageId()) + " (the module has no texts in " +
+                                    std::to_string(options->languageId) + " and fell back to this language)";
     if (!options->classId.empty() && !KeepOnlyClass(model, options->classId)) {
-        std::fprintf(stderr, "vtxhost inspect: module \"%s\" has no class \"%s\"\n", options->module.c_str(),
-                     options->classId.c_str());
+        std::fprintf(stderr, "vtxhost inspect: module \"%s\" has no class \"%s\" (its classes: %s; class ids are "
+                     "case-sensitive)\n", options->module.c_str(), options->classId.c_str(), classes.c_str());
         return kExitRefused;
     }
+    bool classesMade = true;
     {
         // The module's blocks are made through a host's kernel services that know its catalog;
         // they are gone before the module is unloaded.
@@ -591,6 +655,7 @@ int Inspect(int argc, char** argv) {
             auto catalog = std::make_shared<CModuleCatalog>(signature);
             kernel.AddCatalog(catalog);
             AddDeclarations(model, kernel, catalog->GetCatalogId());
+            classesMade = AddExamples(model, kernel, catalog->GetCatalogId()) && AllBlocksMade(model);
         } catch (Vtx::IException& e) {
             throw std::runtime_error(std::string("the module's catalog cannot be used: ") +
                                      (e.GetMessageText() ? e.GetMessageText() : ""));
@@ -598,9 +663,20 @@ int Inspect(int argc, char** argv) {
             throw std::runtime_error(std::string("the module's catalog cannot be used: ") + e.what());
         }
     }
-    const bool bitmapsComplete = !options->bitmapDirectory || WriteBitmaps(model, *options);
+    std::size_t bitmapsWritten = 0;
+    const bool bitmapsComplete = !options->bitmapDirectory || WriteBitmaps(model, *options, bitmapsWritten);
     Print(model, *options);
-    return bitmapsComplete ? kExitSuccess : kExitRefused;
+    if (options->bitmapDirectory) {
+        // On standard error, so that --json stays one document.
+        if (bitmapsWritten)
+            std::fprintf(stderr, "vtxhost inspect: wrote %zu bitmap%s to %s\n", bitmapsWritten,
+                         bitmapsWritten == 1 ? "" : "s", options->bitmapDirectory->c_str());
+        else
+            std::fprintf(stderr, "vtxhost inspect: the module names no bitmaps; nothing written to %s\n",
+                         options->bitmapDirectory->c_str());
+    }
+    if (!classesMade) std::fprintf(stderr, "vtxhost inspect: a class of the module cannot be made (see above)\n");
+    return bitmapsComplete && classesMade ? kExitSuccess : kExitRefused;
 }
 
 const CommandRegistrar registrar("inspect", kUsage, Inspect, kHelp);

@@ -1,6 +1,7 @@
 // vtxhost list [DIR...]
-// Lists the catalog modules found in the folders given, in the folders of VTX_MODULE_PATH
-// and in the installed module folder: one line per module with its catalog id, SDK version
+// Lists the catalog modules found in the folders given, then in the module search path
+// (ModuleSearch.h: VTX_MODULE_PATH, vtxhost's own folder, the module folder of the prefix it
+// is installed under, the installed module folder), and says where it looked: one line per module with its catalog id, SDK version
 // and number of block and datatype classes; a file that is not a module is listed with
 // the reason. Each file is loaded in a child process of its own, so that a file that
 // crashes or hangs while it loads is reported instead of ending the listing.
@@ -22,6 +23,7 @@
 #include "host/modules/ModuleLoader.h"
 #include "host/modules/ChildProcess.h"
 #include "host/run/PrintableText.h"
+#include "host/modules/ModuleSearch.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 #include "vtx/Collection.h"
@@ -42,15 +44,17 @@ namespace fs = std::filesystem;
 using Json = nlohmann::json;
 
 constexpr const char* kHelp =
-    "Lists every catalog module found in the folders given, then in the folders of the\n"
-    "VTX_MODULE_PATH variable (separated by ':'), then in the installed module folder\n"
-    "(" VTX_INSTALLED_MODULE_DIR ") and, for a tree installed under another prefix, in\n"
-    "<prefix>/" VTX_INSTALL_MODULE_DIR " beside vtxhost's own <prefix>/bin. One line per module:\n"
-    "its path, catalog id, SDK version and number of block and datatype classes. Files\n"
-    "named *.so that are not modules are listed with the reason. A folder given that cannot\n"
-    "be read makes the exit status 1; folders of VTX_MODULE_PATH or the installed folders\n"
-    "that do not exist are passed over. Each file is loaded in a child process and given\n"
-    "10 s (VTX_LOAD_SECONDS sets another limit, 1 to 3600).\n";
+    "Lists every catalog module found in the folders given, then in the module search path,\n"
+    "where a patch's modules named by catalog id are found: the folders of the\n"
+    "VTX_MODULE_PATH variable (separated by ':'), vtxhost's own folder, for a tree installed\n"
+    "under another prefix <prefix>/" VTX_INSTALL_MODULE_DIR " beside vtxhost's own <prefix>/bin,\n"
+    "and the installed module folder (" VTX_INSTALLED_MODULE_DIR "). One line per module: its\n"
+    "path, catalog id, SDK version and number of block and datatype classes. Files named\n"
+    "*.so that are not modules are listed with the reason. The last line names the folders\n"
+    "searched and how many modules were found. A folder given that cannot be read makes the\n"
+    "exit status 1; folders of the search path that do not exist are passed over. Each file\n"
+    "is loaded in a child process and given 10 s (VTX_LOAD_SECONDS sets another limit, 1 to\n"
+    "3600).\n";
 
 // The module folder of the prefix this vtxhost was installed under, found from its own
 // path: <prefix>/bin/vtxhost next to <prefix>/<module folder>. Empty when unknown.
@@ -125,7 +129,8 @@ void PrintLine(const std::string& path, const Json& described) {
 }
 
 // Lists the folder's candidates in name order; false when a folder given cannot be read.
-bool ListFolder(const std::string& folder, bool given, std::set<std::string>& seen) {
+// Counts the modules listed into found.
+bool ListFolder(const std::string& folder, bool given, std::set<std::string>& seen, std::size_t& found) {
     std::error_code error;
     std::vector<fs::path> files;
     fs::directory_iterator it(folder, error);
@@ -143,7 +148,9 @@ bool ListFolder(const std::string& folder, bool given, std::set<std::string>& se
         std::error_code canonicalError;
         const fs::path canonical = fs::canonical(file, canonicalError);
         if (!seen.insert(canonicalError ? file.string() : canonical.string()).second) continue;
-        PrintLine(file.string(), DescribeInChild(file.string()));
+        const Json described = DescribeInChild(file.string());
+        if (!described.contains("error")) ++found;
+        PrintLine(file.string(), described);
     }
     if (error && given) {
         std::fprintf(stderr, "vtxhost list: %s: %s\n", folder.c_str(), error.message().c_str());
@@ -161,21 +168,18 @@ int List(int argc, char** argv) {
         }
         folders.emplace_back(argv[i], true);
     }
-    if (const char* path = std::getenv("VTX_MODULE_PATH")) {
-        const std::string list = path;
-        for (std::size_t begin = 0; begin <= list.size();) {
-            const std::size_t end = std::min(list.find(':', begin), list.size());
-            if (end > begin) folders.emplace_back(list.substr(begin, end - begin), false);
-            begin = end + 1;
-        }
-    }
-    if (*VTX_INSTALLED_MODULE_DIR) folders.emplace_back(VTX_INSTALLED_MODULE_DIR, false);
-    const std::string beside = ModuleFolderBesideExecutable();
-    if (!beside.empty() && beside != fs::path(VTX_INSTALLED_MODULE_DIR).lexically_normal().string())
-        folders.emplace_back(beside, false);
+    for (const std::string& folder : ModuleSearchFolders()) folders.emplace_back(folder, false);
     std::set<std::string> seen;
     bool complete = true;
-    for (const auto& [folder, given] : folders) complete = ListFolder(folder, given, seen) && complete;
+    std::size_t found = 0;
+    std::string searched;
+    for (const auto& [folder, given] : folders) {
+        complete = ListFolder(folder, given, seen, found) && complete;
+        std::error_code error;
+        searched += (searched.empty() ? "" : ", ") + folder + (fs::is_directory(folder, error) ? "" : " (missing)");
+    }
+    std::printf("%s found in %s\n", Plural(static_cast<long long>(found), "module", "modules").c_str(),
+                searched.c_str());
     std::fflush(stdout);
     return complete ? kExitSuccess : kExitRefused;
 }

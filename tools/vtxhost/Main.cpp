@@ -79,6 +79,12 @@ CommandRegistrar::CommandRegistrar(const char* name, const char* usage, CommandF
     Commands()[name] = Command{usage, function, help ? help : ""};
 }
 
+std::vector<CommandText> CommandTexts() {
+    std::vector<CommandText> texts;
+    for (const auto& [name, command] : Commands()) texts.push_back(CommandText{name, command.usage, command.help});
+    return texts;
+}
+
 int UsageError(const char* name) {
     auto found = Commands().find(name);
     if (found != Commands().end()) std::fprintf(stderr, "usage: vtxhost %s\n", found->second.usage.c_str());

@@ -1,8 +1,9 @@
 // vtxhost run PATCH [--activations N] [--trace-level L] [--memory-limit MIB]
-//                   [--set BLOCK.PARAM=TEXT]... [--realtime] [--profile] [--control]
+//                   [--set BLOCK.PARAM=TEXT]... [--realtime] [--profile] [--log FILE] [--control]
 // Loads a patch file, sets the values given with --set, runs it for N activation rounds
 // (10 by default) and prints, per round, what each sink received, every message the blocks
-// send and, with a trace level, the diagnostic log as it is written. The C++ allocations of
+// send and, with a trace level, the diagnostic log as it is written (on standard error, or
+// to the file --log names, so that it never mixes with what the sinks received). The C++ allocations of
 // the run, the blocks' own included, are held to a memory budget (MIB mebibytes; 0 for
 // none): a block that asks for more fails as it would when memory runs out, and the message
 // says so. Ctrl-C stops the patch cleanly between two rounds.
@@ -19,6 +20,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <memory>
 #include <new>
 #include <optional>
 #include <string>
@@ -54,8 +56,13 @@ constexpr const char* kHelp =
     "\n"
     "  --activations N          run N rounds (10 by default; without it --realtime runs until\n"
     "                           Ctrl-C)\n"
-    "  --trace-level L          print the host's diagnostic log, which blocks write to when\n"
-    "                           their own \"trace_level\" reaches a method's threshold\n"
+    "  --trace-level L          print the host's diagnostic log on standard error; blocks\n"
+    "                           write to it when their own \"trace_level\" (L for blocks\n"
+    "                           that set none) reaches a method's threshold: 3 for Init,\n"
+    "                           Start, Stop, Done, 4 for parameter changes (the host adds\n"
+    "                           the parameter and the value), 5 for the signature, 6 for\n"
+    "                           Execute\n"
+    "  --log FILE               write the diagnostic log to FILE instead of standard error\n"
     "  --memory-limit MIB       the memory budget of the run in mebibytes (0 for none; half\n"
     "                           the machine's memory, at most 2 GiB, by default)\n"
     "  --set BLOCK.PARAM=TEXT   set a parameter after loading, through the block's own check,\n"
@@ -134,6 +141,19 @@ std::string Counted(long long count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
 
+// What a block's report means, where its standard text leaves the person guessing.
+std::string MessageHint(std::int32_t kind, const std::string& text) {
+    if (kind == Vtx::kMessageErrorInMethod) {
+        for (const char* method : {"Init", "Check", "Start", "Execute"})
+            if (text.find(std::string(": error in method ") + method) != std::string::npos)
+                return std::string(" (the block's On") + method + " answered false without saying why)";
+    }
+    if (kind == Vtx::kMessageUnhandledException && text.find(" in method InitInstance;") != std::string::npos)
+        return " (the block refused the stored signature the patch gave it, which lacks or mistypes what the block "
+               "looks up; it built its own signature and kept the stored values it could)";
+    return "";
+}
+
 // BLOCK.PARAM=TEXT: the block is what comes before the last '.' ahead of the first '='.
 std::optional<ParameterValue> ParseSetting(const std::string& text) {
     const std::size_t equals = text.find('=');
@@ -155,6 +175,7 @@ struct Options {
     bool realtime = false;
     bool profile = false;
     bool control = false;
+    const char* logFile = nullptr;
 };
 
 std::optional<Options> ParseOptions(int argc, char** argv) {
@@ -189,6 +210,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
             }
             options.settings.push_back(*setting);
             options.settingTexts.push_back(argv[i]);
+        } else if (argument == "--log" && hasValue) {
+            options.logFile = argv[++i];
         } else if (argument == "--realtime") {
             options.realtime = true;
         } else if (argument == "--profile") {
@@ -254,26 +277,46 @@ int RunPatch(int argc, char** argv) {
     };
 
     CKernelServices kernel;
-    if (options.traceLevel >= 0) {
-        kernel.SetInt64Setting("kernel", "trace_level", options.traceLevel);
-        kernel.Log().SetObserver([](const LogEntry& entry) {
-            std::printf("log: %s\n", PrintableText(WithoutTrailingNewlines(entry.text)).c_str());
+    // The log goes apart from the sinks' values: to standard error, or to its own file.
+    std::unique_ptr<FILE, int (*)(FILE*)> logFile(nullptr, std::fclose);
+    if (options.logFile) {
+        logFile.reset(std::fopen(options.logFile, "w"));
+        if (!logFile) {
+            std::fprintf(stderr, "vtxhost run: --log %s: the file cannot be written: %s\n", options.logFile,
+                         std::strerror(errno));
+            return kExitRefused;
+        }
+    }
+    if (options.traceLevel >= 0) kernel.SetInt64Setting("kernel", "trace_level", options.traceLevel);
+    if (options.traceLevel >= 0 || logFile) {
+        FILE* logOut = logFile ? logFile.get() : stderr;
+        kernel.Log().SetObserver([logOut](const LogEntry& entry) {
+            std::fprintf(logOut, "log: %s\n", PrintableText(WithoutTrailingNewlines(entry.text)).c_str());
+            std::fflush(logOut);
         });
     }
     std::map<Vtx::IEventSource*, std::string> sources;
     long long blockErrors = 0;
     kernel.Dispatcher().SubscribeMessages([&](const DispatchedMessage& message) {
         auto found = sources.find(message.source);
-        const std::string from = found == sources.end() ? "the host" : found->second;
+        std::string from = found == sources.end() ? "" : found->second;
+        // A block that reports while the patch is still loading is not listed yet.
+        if (from.empty())
+            if (auto* block = dynamic_cast<Vtx::IBlock*>(message.source))
+                if (const char* name = kernel.GetBlockInstanceName(block); name && *name) from = name;
+        if (from.empty()) from = "the host";
         std::string text = WithoutTrailingNewlines(message.text);
+        bool budget = false;
         if (message.kind == Vtx::kMessageErrorInMethod || message.kind == Vtx::kMessageUnhandledException) {
             ++blockErrors;
             memory_budget::Refusal refusal;
             if (memory_budget::TakeRefusal(refusal)) {
                 lastBudgetNote = " (" + memory_budget::Describe(refusal) + ")";
                 text += lastBudgetNote;
+                budget = true;
             }
         }
+        if (!budget) text += MessageHint(message.kind, message.text);
         std::printf("message (kind %d) from %s: %s\n", static_cast<int>(message.kind), from.c_str(),
                     PrintableText(text).c_str());
     });
@@ -343,6 +386,11 @@ int RunPatch(int argc, char** argv) {
         // What the blocks handed to the sinks while they stopped.
         appendSinks();
         printRoundText();
+        for (const std::string& output : patch.UnstampedOutputs())
+            std::fprintf(stderr,
+                         "vtxhost run: warning: output %s was written but never time-stamped, so no input "
+                         "received it (a block stamps each new value with GetInitClockTime())\n",
+                         QuotedText(output).c_str());
         if (patch.IsProfiling()) {
             for (const CPatch::ExecuteProfile& profile : patch.ExecuteProfiles())
                 std::printf("%s", FormatProfilingInfo(profile.catalogId + "/" + profile.classId, PrintableText(profile.name),
@@ -375,7 +423,7 @@ int RunPatch(int argc, char** argv) {
 
 const CommandRegistrar registrar("run",
                                  "run PATCH [--activations N] [--trace-level L] [--memory-limit MIB] "
-                                 "[--set BLOCK.PARAM=TEXT]... [--realtime] [--profile] [--control]",
+                                 "[--set BLOCK.PARAM=TEXT]... [--realtime] [--profile] [--log FILE] [--control]",
                                  RunPatch, kHelp);
 
 } // namespace

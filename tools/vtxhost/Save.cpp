@@ -11,6 +11,7 @@
 #include "host/modules/ModuleOpener.h"
 #include "host/patch/PatchFile.h"
 #include "host/patch/PatchSave.h"
+#include "host/modules/ModuleSearch.h"
 #include "tools/vtxhost/Commands.h"
 #include "tools/vtxhost/ExitStatus.h"
 #include "tools/vtxhost/Output.h"

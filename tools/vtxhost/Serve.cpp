@@ -11,6 +11,7 @@
 
 #include "host/kernel/KernelServices.h"
 #include "host/modules/ModuleLoader.h"
+#include "host/modules/ModuleSearch.h"
 #include "state/ModuleState.h"
 #include "host/patch/PatchFile.h"
 #include "tools/vtxhost/Commands.h"
@@ -91,7 +92,10 @@ int Serve(int argc, char** argv) {
     }
     if (patch) patchFolders.insert(patchFolders.begin(), fs::absolute(*patch).parent_path().string());
     if (patchFolders.empty()) patchFolders.push_back(fs::current_path().string());
-    for (const std::string& folder : ModuleSearchFolders()) moduleFolders.push_back(folder);
+    for (const std::string& folder : ModuleSearchFolders()) {
+        std::error_code error;
+        if (fs::is_directory(folder, error)) moduleFolders.push_back(folder);
+    }
 
     // The kernel's own blocks answer property texts through the holder the modules share.
     if (!Vtx::GetThreadSpecificValue()) Vtx::SetThreadSpecificValue(HostThreadSpecificValue());

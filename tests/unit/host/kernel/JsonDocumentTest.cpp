@@ -44,7 +44,7 @@ TEST(JsonDocument, RefusesWhatTheLimitsAndTheHostDoNotAllowAtItsLine) {
         {"[{\"a\": 1}, {\"a\": 2}]", "[{\"a\":1},{\"a\":2}]"},  // the same key in two objects
         {"[\"a\\u0000b\"]", "1: a text holds a NUL character"},
         {"{\"a\\u0000\": 1}", "1: a key holds a NUL character"},
-        {"[1,\n2,\n]", "3: parse error at line 3, column 1: syntax error while parsing value - unexpected ']'; "
+        {"[1,\n2,\n]", "3: parse error at column 1: syntax error while parsing value - unexpected ']'; "
                        "expected '[', '{', or a literal"},
         {"[1e999]", "1: number overflow parsing '1e999'"},
     };

@@ -34,13 +34,13 @@ TEST(PatchFile, EachProblemIsRefusedWithItsLine) {
     };
     const Case cases[] = {
         {"{\n\"blocks\": [\n {\"name\": \"x\", \"class\": \"mixer\"}]}",
-         "p.json:3: unknown block \"mixer\" in catalog \"kernel\""},
+         "p.json:3: unknown block class \"mixer\" in catalog \"kernel\" (its block classes: sequence_source, sink)"},
         {"{\"blocks\": [{\"name\": \"n\", \"class\": \"sequence_source\",\n\"parameters\": {\n\"volume\": 3}}]}",
          "p.json:3: block \"n\" has no parameter \"volume\""},
         {"{\"blocks\": [\n{\"name\": \"n\", \"class\": \"sequence_source\",\n\"parameters\": {\"period\": \"soon\"}}]}",
          "p.json:3: block \"n\", parameter \"period\": \"soon\" is not a valid int value"},
         {"{\"blocks\": [\n{\"name\": \"n\", \"class\": \"sequence_source\", \"parameters\": {\"period\": 0}}]}",
-         "p.json:2: block \"n\", parameter \"period\": \"0\" is outside the parameter's domain"},
+         "p.json:2: block \"n\", parameter \"period\": \"0\" is outside the parameter's domain [1, +inf)"},
         {"{\"blocks\": [{\"name\": \"n\", \"class\": \"sequence_source\"}, {\"name\": \"s\", \"class\": \"sink\"}],\n"
          "\"links\": [{\"from\": \"n.output\", \"to\": \"s.input\"},\n{\"from\": \"n.out\", \"to\": \"s.input\"}]}",
          "p.json:3: block \"n\" has no output pin \"out\""},

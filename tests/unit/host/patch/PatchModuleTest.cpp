@@ -52,7 +52,7 @@ TEST(PatchWithModule, ModuleBlockParametersAreCheckedAndNonModulesRefused) {
     CKernelServices kernel;
     EXPECT_EQ(Refusal(kernel, WithModule(R"("blocks": [{"name": "vec", "catalog": "Brennick2010", "class": "Vector",
   "parameters": {"size": 0}}])")),
-              "m.json:3: block \"vec\", parameter \"size\": \"0\" is outside the parameter's domain");
+              "m.json:3: block \"vec\", parameter \"size\": \"0\" is outside the parameter's domain [1, +inf)");
 
     CKernelServices other;
     const std::string notAModule = std::string(VTX_SOURCE_DIR) + "/examples/kernel-sequence.json";

@@ -105,7 +105,7 @@ TEST(PatchSave, AMalformedStoredSignatureIsRefusedAtItsLine) {
               "p.json:3: \"x\" is not a valid int value");
     EXPECT_EQ(Refusal("{\"parameters\": [{\"id\": \"p\", \"type\": [\"kernel\", \"int\"],"
                       " \"domain\": [\"kernel\", \"int-domain\"],\n\"bounds\": [0, 1, 0, 0], \"value\": \"-1\"}]}"),
-              "p.json:3: \"-1\" is outside the parameter's domain");
+              "p.json:3: \"-1\" is outside the parameter's domain [0, +inf)");
     EXPECT_EQ(Refusal("{\"parameters\": [{\"id\": \"p\",\n\"type\": [\"kernel\", \"no_such_type\"]}]}")
                   .rfind("p.json:2: ", 0),
               0u);

@@ -162,7 +162,7 @@ TEST_F(PatchTest, BuildErrorsNameTheProblem) {
     EXPECT_EQ(message([&] { patch->SetParameter("a", "gain", "ten"); }),
               "block \"a\", parameter \"gain\": \"ten\" is not a valid int value");
     EXPECT_EQ(message([&] { patch->SetParameter("a", "gain", "-1"); }),
-              "block \"a\", parameter \"gain\": \"-1\" is outside the parameter's domain");
+              "block \"a\", parameter \"gain\": \"-1\" is outside the parameter's domain [0, +inf)");
     EXPECT_EQ(message([&] { patch->AddBlock("c", "kernel", "no_such_block"); }),
               "unknown block class \"no_such_block\" in catalog \"kernel\"");
     EXPECT_EQ(message([&] { patch->AddBlock("a", "kernel", "sink"); }), "block name \"a\" is used twice");
