@@ -128,10 +128,10 @@ TEST(ReloadStress, ModulesLoadedAndUnloadedOverAndOverLeaveNothingBehind) {
     const std::string source = VTX_SOURCE_DIR;
     const ModuleUnderTest brennick{
         VTX_MODULE_PATH, "Brennick2010",
-        Replaced(FileText(source + "/examples/intervals.json"), "../build/libBrennick2010.so", VTX_MODULE_PATH)};
+        Replaced(FileText(source + "/examples/intervals.json"), "\"Brennick2010\"", std::string("\"") + VTX_MODULE_PATH + "\"")};
     const ModuleUnderTest example{SDK_EXAMPLE_MODULE_PATH, "SdkExample",
                                   Replaced(FileText(source + "/examples/sdk/scale.json"),
-                                           "../../build/libSdkExample.so", SDK_EXAMPLE_MODULE_PATH)};
+                                           "\"SdkExample\"", std::string("\"") + SDK_EXAMPLE_MODULE_PATH + "\"")};
     ASSERT_NE(brennick.patchText.find(VTX_MODULE_PATH), std::string::npos);
     ASSERT_NE(example.patchText.find(SDK_EXAMPLE_MODULE_PATH), std::string::npos);
 

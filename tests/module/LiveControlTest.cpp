@@ -45,7 +45,7 @@ fs::path MainJob() {
     if (!fs::exists(path)) {
         std::ifstream in(std::string(VTX_SOURCE_DIR) + "/examples/intervals.json");
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        const std::string relative = "\"../build/libBrennick2010.so\"";
+        const std::string relative = "\"Brennick2010\"";
         text.replace(text.find(relative), relative.size(), std::string("\"") + VTX_MODULE_PATH + "\"");
         std::ofstream(path) << text;
     }

@@ -150,11 +150,11 @@ const Row kRows[] = {
     {R"({"cmd": "step"})", R"({"ok": false, "error": "the patch is not running"})"},
     // Blocks and links at design time, with the loader's checks.
     {R"({"cmd": "add_block", "block": {"name": "more", "class": "Nope"}})",
-     R"({"ok": false, "error": "unknown block \"Nope\" in catalog \"kernel\""})"},
+     R"x({"ok": false, "error": "unknown block class \"Nope\" in catalog \"kernel\" (its block classes: sequence_source, sink)"})x"},
     {R"({"cmd": "add_block", "block": {"name": "sets", "class": "sink"}})",
      R"({"ok": false, "error": "block name \"sets\" is used twice"})"},
     {R"({"cmd": "add_block", "block": {"name": "v", "catalog": "Brennick2010", "class": "Vector", "parameters": {"size": 0}}})",
-     R"({"ok": false, "error": "block \"v\", parameter \"size\": \"0\" is outside the parameter's domain"})"},
+     R"x({"ok": false, "error": "block \"v\", parameter \"size\": \"0\" is outside the parameter's domain [1, +inf)"})x"},
     {R"({"cmd": "add_block", "block": {"name": "copy", "catalog": "Brennick2010", "class": "Vector"}})", R"({"ok": true})"},
     {R"({"cmd": "add_link", "from": "gen.output", "to": "sets.input"})",
      R"({"ok": false, "error": "input \"sets.input\" is already linked"})"},
