@@ -128,14 +128,14 @@ bool HasType(const Json& value, FieldType type) {
     }
 }
 
-void CheckFields(const std::string& name, const CommandSpec& spec, const Json& command) {
+void CheckFields(const std::string& name, const CommandSpec& form, const Json& command) {
     for (auto it = command.begin(); it != command.end(); ++it) {
         if (it.key() == "cmd" || it.key() == "id") continue;
         bool known = false;
-        for (const Field& field : spec.fields) known = known || it.key() == field.name;
+        for (const Field& field : form.fields) known = known || it.key() == field.name;
         if (!known) throw Refusal("\"" + name + "\" takes no field \"" + it.key() + "\"");
     }
-    for (const Field& field : spec.fields) {
+    for (const Field& field : form.fields) {
         if (!command.contains(field.name)) {
             if (field.required) throw Refusal("\"" + name + "\" needs \"" + field.name + "\"");
             continue;
