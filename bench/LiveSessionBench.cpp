@@ -22,42 +22,13 @@
 #include "host/patch/PatchFile.h"
 #include "host/live/Session.h"
 #include "module/SignatureList.h"
+#include "bench/MainJobPatch.h"
 
 namespace {
 
-constexpr const char* kPatch = R"({
-  "name": "intervals",
-  "blocks": [
-    {"name": "generator", "catalog": "Brennick2010", "class": "LabelledSetIntervalGenerator",
-     "parameters": {"num_items": 3, "label_0": "low", "min_0": 0, "max_0": 1,
-                    "label_2": "high", "min_2": 10, "max_2": 20}},
-    {"name": "sets", "class": "sink"},
-    {"name": "bounds", "class": "sequence_source",
-     "parameters": {"catalog": "Brennick2010", "class": "Interval", "values": ["0,1", "2,3", "4,5"],
-                    "repeat": true}},
-    {"name": "store", "catalog": "Brennick2010", "class": "Vector",
-     "parameters": {"size": 2, "write_position": 1, "read_position": 1}},
-    {"name": "stored", "class": "sink"}
-  ],
-  "links": [
-    {"from": "generator.output", "to": "sets.input"},
-    {"from": "bounds.output", "to": "store.input"},
-    {"from": "store.output", "to": "stored.input"}
-  ]
-})";
-
-vtxhost::LoadedPatch Load(vtxhost::CKernelServices& kernel, const std::string& text) {
-    Vtx::BuildSignatures(1033);
-    kernel.AddCatalog(std::make_shared<vtxhost::CModuleCatalog>(Vtx::ChooseSignature(1033)));
-    return vtxhost::LoadPatchText(kernel, text, "bench", ".",
-                                  [](vtxhost::CKernelServices&, const std::string&) -> std::shared_ptr<void> {
-                                      throw std::logic_error("the benchmark patch names no module");
-                                  });
-}
-
 void BM_LiveSessionRound(benchmark::State& state) {
     vtxhost::CKernelServices kernel;
-    vtxhost::live::CSession session(kernel, Load(kernel, kPatch), vtxhost::live::Pacing::Stepped);
+    vtxhost::live::CSession session(kernel, benchpatch::Load(kernel), vtxhost::live::Pacing::Stepped);
     session.Start();
     for (auto _ : state) session.Step(1);
     session.Stop();
@@ -70,7 +41,7 @@ VTX_BENCHMARK(BM_LiveSessionRound);
 template <std::int64_t Batch>
 void BM_LiveSessionRounds(benchmark::State& state) {
     vtxhost::CKernelServices kernel;
-    vtxhost::live::CSession session(kernel, Load(kernel, kPatch), vtxhost::live::Pacing::Stepped);
+    vtxhost::live::CSession session(kernel, benchpatch::Load(kernel), vtxhost::live::Pacing::Stepped);
     session.Start();
     for (auto _ : state) session.Step(Batch);
     session.Stop();
@@ -85,7 +56,7 @@ VTX_BENCHMARK(BM_LiveSessionRounds256);
 template <std::int64_t Batch>
 void BM_PlainRunRounds(benchmark::State& state) {
     vtxhost::CKernelServices kernel;
-    vtxhost::LoadedPatch loaded = Load(kernel, kPatch);
+    vtxhost::LoadedPatch loaded = benchpatch::Load(kernel);
     vtxhost::CPatch& patch = *loaded.patch;
     vtxhost::IReceivedValues* sets = vtxhost::ReceivedValuesOf(patch.FindBlock("sets"));
     vtxhost::IReceivedValues* stored = vtxhost::ReceivedValuesOf(patch.FindBlock("stored"));
@@ -106,7 +77,7 @@ VTX_BENCHMARK(BM_PlainRunRounds256);
 // the rounds between the change and the first round that could use it (1: the next).
 void BM_LiveSetToRound(benchmark::State& state) {
     vtxhost::CKernelServices kernel;
-    vtxhost::live::CSession session(kernel, Load(kernel, kPatch), vtxhost::live::Pacing::Fast);
+    vtxhost::live::CSession session(kernel, benchpatch::Load(kernel), vtxhost::live::Pacing::Fast);
     session.Start();
     std::int64_t late = 0;
     std::int64_t position = 0;
@@ -134,7 +105,7 @@ void BM_LiveUnreadSubscriptions(benchmark::State& state) {
     text += "]}";
     for (auto _ : state) {
         vtxhost::CKernelServices kernel;
-        vtxhost::live::CSession session(kernel, Load(kernel, text), vtxhost::live::Pacing::Stepped);
+        vtxhost::live::CSession session(kernel, benchpatch::Load(kernel, text), vtxhost::live::Pacing::Stepped);
         for (int i = 0; i < 1000; ++i) session.Subscribe(vtxhost::live::Topic::Values, "s" + std::to_string(i));
         session.Start();
         session.Step(rounds);

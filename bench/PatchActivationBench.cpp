@@ -22,43 +22,13 @@
 #include "host/modules/ModuleCatalog.h"
 #include "host/patch/PatchFile.h"
 #include "module/SignatureList.h"
+#include "bench/MainJobPatch.h"
 
 namespace {
 
-// The catalog is added to the kernel in process, so the patch names no module.
-constexpr const char* kPatch = R"({
-  "name": "intervals",
-  "blocks": [
-    {"name": "generator", "catalog": "Brennick2010", "class": "LabelledSetIntervalGenerator",
-     "parameters": {"num_items": 3, "label_0": "low", "min_0": 0, "max_0": 1,
-                    "label_2": "high", "min_2": 10, "max_2": 20}},
-    {"name": "sets", "class": "sink"},
-    {"name": "bounds", "class": "sequence_source",
-     "parameters": {"catalog": "Brennick2010", "class": "Interval", "values": ["0,1", "2,3", "4,5"],
-                    "repeat": true}},
-    {"name": "store", "catalog": "Brennick2010", "class": "Vector",
-     "parameters": {"size": 2, "write_position": 1, "read_position": 1}},
-    {"name": "stored", "class": "sink"}
-  ],
-  "links": [
-    {"from": "generator.output", "to": "sets.input"},
-    {"from": "bounds.output", "to": "store.input"},
-    {"from": "store.output", "to": "stored.input"}
-  ]
-})";
-
-vtxhost::LoadedPatch LoadBenchPatch(vtxhost::CKernelServices& kernel) {
-    Vtx::BuildSignatures(1033);
-    kernel.AddCatalog(std::make_shared<vtxhost::CModuleCatalog>(Vtx::ChooseSignature(1033)));
-    return vtxhost::LoadPatchText(kernel, kPatch, "bench", ".",
-                                  [](vtxhost::CKernelServices&, const std::string&) -> std::shared_ptr<void> {
-                                      throw std::logic_error("the benchmark patch names no module");
-                                  });
-}
-
 void BM_PatchActivation(benchmark::State& state) {
     vtxhost::CKernelServices kernel;
-    vtxhost::LoadedPatch loaded = LoadBenchPatch(kernel);
+    vtxhost::LoadedPatch loaded = benchpatch::Load(kernel);
     vtxhost::CPatch& patch = *loaded.patch;
     vtxhost::IReceivedValues* sets = vtxhost::ReceivedValuesOf(patch.FindBlock("sets"));
     vtxhost::IReceivedValues* stored = vtxhost::ReceivedValuesOf(patch.FindBlock("stored"));
@@ -76,7 +46,7 @@ VTX_BENCHMARK(BM_PatchActivation);
 
 void BM_PatchActivation_FairBaseline(benchmark::State& state) {
     vtxhost::CKernelServices kernel;
-    vtxhost::LoadedPatch loaded = LoadBenchPatch(kernel);
+    vtxhost::LoadedPatch loaded = benchpatch::Load(kernel);
     vtxhost::CPatch& patch = *loaded.patch;
     std::vector<Vtx::IBlock*> blocks;
     for (const std::string& name : patch.BlockNames()) blocks.push_back(patch.FindBlock(name));
