@@ -322,8 +322,10 @@ void CPatch::SetTraceLevel(const std::string& instanceName, std::int32_t level) 
     Guarded("block " + Quoted(instanceName), [&] { SignatureOf(entry)->SetTraceLevel(level); });
 }
 
-void CPatch::Link(const std::string& fromInstance, const std::string& outputId, const std::string& toInstance,
-                  const std::string& inputId) {
+std::pair<COutputPinImpl*, CInputPinImpl*> CPatch::LinkEnds(const std::string& fromInstance,
+                                                            const std::string& outputId,
+                                                            const std::string& toInstance,
+                                                            const std::string& inputId) {
     if (running_) throw PatchError("links cannot change while the patch runs");
     Entry& from = EntryOf(fromInstance);
     Entry& to = EntryOf(toInstance);
@@ -331,6 +333,12 @@ void CPatch::Link(const std::string& fromInstance, const std::string& outputId, 
     if (!output) throw PatchError("block " + Quoted(fromInstance) + " has no output pin " + Quoted(outputId));
     CInputPinImpl* input = SignatureOf(to)->Inputs().Find(inputId);
     if (!input) throw PatchError("block " + Quoted(toInstance) + " has no input pin " + Quoted(inputId));
+    return {output, input};
+}
+
+void CPatch::Link(const std::string& fromInstance, const std::string& outputId, const std::string& toInstance,
+                  const std::string& inputId) {
+    const auto [output, input] = LinkEnds(fromInstance, outputId, toInstance, inputId);
     if (IndexOf(fromInstance) >= IndexOf(toInstance))
         throw PatchError("link " + PinName(fromInstance, outputId) + " -> " + PinName(toInstance, inputId) +
                          ": a block must come before the blocks it feeds");
@@ -349,13 +357,7 @@ void CPatch::Link(const std::string& fromInstance, const std::string& outputId, 
 
 void CPatch::Unlink(const std::string& fromInstance, const std::string& outputId, const std::string& toInstance,
                     const std::string& inputId) {
-    if (running_) throw PatchError("links cannot change while the patch runs");
-    Entry& from = EntryOf(fromInstance);
-    Entry& to = EntryOf(toInstance);
-    COutputPinImpl* output = SignatureOf(from)->Outputs().Find(outputId);
-    if (!output) throw PatchError("block " + Quoted(fromInstance) + " has no output pin " + Quoted(outputId));
-    CInputPinImpl* input = SignatureOf(to)->Inputs().Find(inputId);
-    if (!input) throw PatchError("block " + Quoted(toInstance) + " has no input pin " + Quoted(inputId));
+    const auto [output, input] = LinkEnds(fromInstance, outputId, toInstance, inputId);
     if (input->LinkedOutput() != output)
         throw PatchError("there is no link " + PinName(fromInstance, outputId) + " -> " + PinName(toInstance, inputId));
     output->RemoveLink(input);

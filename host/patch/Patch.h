@@ -36,6 +36,7 @@
 #include <stdexcept>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "host/run/ProfilingStatistics.h"
@@ -166,6 +167,9 @@ private:
     Vtx::IBlock* Adopt(const std::string& instanceName, Vtx::IBlock* block,
                        const std::function<void(Vtx::IBlock*)>& initInstance);
     Entry& EntryOf(const std::string& instanceName);
+    // The output and input a link joins; a PatchError while running or for an unknown pin.
+    std::pair<COutputPinImpl*, CInputPinImpl*> LinkEnds(const std::string& fromInstance, const std::string& outputId,
+                                                        const std::string& toInstance, const std::string& inputId);
     Vtx::IDatatype* NewParameterValue(CParameterPinImpl* parameter, const std::string& where,
                                       const std::string& valueText);
     CBlockSignatureImpl* SignatureOf(const Entry& entry);
