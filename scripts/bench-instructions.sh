@@ -12,7 +12,8 @@
 # every round does the same work) with 3 and 13 activations, printing included, next to the
 # plain C++ program that prints the same bytes (bench/plain/PlainIntervals.cpp).
 # A live session's rounds (no subscriber) are compared with the plain run's ("plain-run"):
-# 256 and 16 rounds per step command, and one.
+# 256 and 16 rounds per step command, and one; and the session of a listening editor server
+# with no page open against the same session without a server ("no-server").
 # Arguments: benchmark name patterns (grep -E) to measure only some pairs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -37,7 +38,8 @@ BM_CollectionGetIndexScan BM_CollectionGetIndexScan_Baseline bare 200
 BM_CollectionGetIndexAtCursor BM_CollectionGetIndexScan bare 200
 BM_LiveSessionRounds256 BM_PlainRunRounds256 plain-run 4
 BM_LiveSessionRounds16 BM_PlainRunRounds16 plain-run 50
-BM_LiveSessionRound BM_PatchActivation plain-run 200"
+BM_LiveSessionRound BM_PatchActivation plain-run 200
+BM_ServedSessionRound BM_LiveSessionRound no-server 200"
 # Benchmarks without a baseline, iterations N.
 singles="BM_CreateInterval 2000
 BM_CreateKernelDouble 2000

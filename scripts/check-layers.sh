@@ -2,7 +2,7 @@
 # Fails when a layer includes one above it. From the bottom up: platform/ (the Windows
 # stand-ins), state/ (module-wide state), sdk/, module/ (the exports, the module signature
 # and the factory), then the catalogs; the host's own layers run, signature, kernel,
-# modules, patch, check, live, harness; then tools/. A layer may include
+# modules, patch, check, live, harness, serve; then tools/. A layer may include
 # itself and any layer below it, and every layer may include include/vtx.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,6 +24,7 @@ rank() {
     host/check/*) echo 15 ;;
     host/live/*) echo 16 ;;
     host/harness/*) echo 17 ;;
+    host/serve/*) echo 18 ;;
     host/*) echo 19 ;;  # a file outside the host's layers: caught below
     tools/*) echo 20 ;;
     *) echo "" ;;
@@ -35,7 +36,7 @@ while IFS= read -r file; do
   from=$(rank "$file")
   [ -n "$from" ] || continue
   if [ "$from" = 19 ]; then
-    echo "$file: a host file outside the host's layers (host/run, signature, kernel, modules, patch, check, live, harness)"
+    echo "$file: a host file outside the host's layers (host/run, signature, kernel, modules, patch, check, live, harness, serve)"
     status=1
     continue
   fi

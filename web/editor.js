@@ -338,6 +338,8 @@ async function showPropertySets(block, box) {
 
 // ---- events -------------------------------------------------------------------------------
 
+const keptLogLines = 1000;
+
 function onEvent(event) {
   if (event.event === 'value') {
     values.set(`${event.block}.${event.pin}`, event.value);
@@ -351,8 +353,11 @@ function onEvent(event) {
     const line = element('div', { className: `kind-${event.kind}`,
       textContent: `[${event.kind}] ${event.block}${event.method ? ' ' + event.method : ''}: ${event.text}` });
     line.onclick = () => highlight(event.block);
-    $('#log').append(line);
-    $('#log').scrollTop = $('#log').scrollHeight;
+    const log = $('#log');
+    log.append(line);
+    // A block that fails every round must not fill the tab's memory: the newest lines stay.
+    while (log.childElementCount > keptLogLines) log.firstElementChild.remove();
+    log.scrollTop = log.scrollHeight;
     highlight(event.block);
   } else if (event.event === 'profile') {
     const body = $('#profile tbody');

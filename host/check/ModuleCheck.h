@@ -1,5 +1,5 @@
 #pragma once
-// The check layer, the highest of the host: the validator behind vtxhost check. It loads
+// The check layer: the validator behind vtxhost check. It loads
 // a module, then builds, exercises and releases every class it offers through counting
 // kernel services, and reports what is wrong. It may include every layer below it.
 //

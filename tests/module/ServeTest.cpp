@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
+#include <sys/socket.h>
+#include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,6 +14,7 @@
 #include <regex>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <boost/asio.hpp>
 #include <boost/beast/core.hpp>
@@ -227,6 +230,42 @@ TEST_F(Serve, ModulesAndSavesStayInsideTheFoldersGivenAtStart) {
     EXPECT_EQ(files["files"].size(), 4u) << files;
     // Reopening a patch of the folder works.
     EXPECT_EQ(page.Ask(Json{{"id", 7}, {"cmd", "open"}, {"path", "copy.json"}})["ok"], true);
+}
+
+// Several tabs on one session: what one page changes, the other sees, as events and in
+// its own answers.
+TEST_F(Serve, TwoPagesSeeOneSession) {
+    Server server(Patches() + "/busy.json");
+    ASSERT_FALSE(server.port.empty());
+    const std::string origin = "http://127.0.0.1:" + server.port;
+    Socket watcher(server, "/ws?token=" + server.token, origin);
+    Socket editor(server, "/ws?token=" + server.token, origin);
+    ASSERT_FALSE(watcher.handshake);
+    ASSERT_FALSE(editor.handshake);
+    // A page that waits for an event gives up after a while instead of hanging the test.
+    const timeval patience{10, 0};
+    setsockopt(watcher.ws.next_layer().native_handle(), SOL_SOCKET, SO_RCVTIMEO, &patience, sizeof patience);
+    EXPECT_EQ(watcher.Ask(Json{{"id", 1}, {"cmd", "subscribe"}, {"topic", "state"}})["ok"], true);
+
+    EXPECT_EQ(editor.Ask(Json{{"id", 1}, {"cmd", "add_block"}, {"block", {{"name", "late"}, {"class", "sink"}}}})["ok"],
+              true);
+    const Json described = watcher.Ask(Json{{"id", 2}, {"cmd", "describe"}});
+    std::vector<std::string> names;
+    for (const Json& block : described["blocks"]) names.push_back(block["name"]);
+    EXPECT_EQ(names, (std::vector<std::string>{"n", "s", "late"})) << described;
+
+    EXPECT_EQ(editor.Ask(Json{{"id", 2}, {"cmd", "start"}})["ok"], true);
+    std::string seen;
+    for (int i = 0; i < 100 && seen != "running"; ++i) {
+        beast::flat_buffer buffer;
+        beast::error_code error;
+        watcher.ws.read(buffer, error);
+        ASSERT_FALSE(error) << "the watching page heard nothing of the start: " << error.message();
+        const Json event = Json::parse(beast::buffers_to_string(buffer.data()));
+        if (event.value("event", "") == "state") seen = event.value("state", "");
+    }
+    EXPECT_EQ(seen, "running");
+    EXPECT_EQ(watcher.Ask(Json{{"id", 3}, {"cmd", "status"}})["state"], "running");
 }
 
 // Resident memory of a process, in KiB.

@@ -15,8 +15,8 @@
 #include "state/ModuleState.h"
 #include "host/patch/PatchFile.h"
 #include "tools/vtxhost/Commands.h"
-#include "tools/vtxhost/EditorServer.h"
-#include "tools/vtxhost/EditorWorkspace.h"
+#include "host/serve/EditorServer.h"
+#include "host/serve/EditorWorkspace.h"
 #include "tools/vtxhost/ExitStatus.h"
 
 namespace vtxhost {

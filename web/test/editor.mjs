@@ -1,7 +1,9 @@
 // The patch editor of vtxhost serve in headless Chromium, as a user works with it: the main
-// job's five blocks with their bitmaps, a run with values arriving, parameters changed while
-// running and while stopped, a Vector and a sink added from the palette and linked, a link
-// refused with its reason, the patch saved and run again by vtxhost run.
+// job's five blocks with their bitmaps, a run with values arriving on the sinks and on a
+// hovered link, the profiling pane, a pause and one step, parameters changed while running
+// and while stopped, a block's messages in the log, a Vector and a sink added from the
+// palette and linked, a link refused with its reason, the patch saved and run again by
+// vtxhost run.
 // node web/test/editor.mjs BUILD_DIR SOURCE_DIR; screenshots go to BUILD_DIR/editor-*.png.
 import { chromium } from 'playwright-core';
 import { spawn, execFileSync } from 'node:child_process';
@@ -20,14 +22,29 @@ const shot = (page, name) => page.screenshot({ path: join(build, `editor-${name}
 const mainJob = JSON.parse(readFileSync(join(source, 'examples/intervals.json'), 'utf8'));
 mainJob.modules = [join(build, 'libBrennick2010.so')];
 writeFileSync(join(folder, 'intervals.json'), JSON.stringify(mainJob, null, 2));
-const server = spawn(vtxhost, ['serve', join(folder, 'intervals.json'), '--modules', build],
-  { stdio: ['ignore', 'pipe', 'inherit'] });
-const url = await new Promise((resolve, reject) => {
-  const lines = createInterface({ input: server.stdout });
-  lines.on('line', (line) => { const found = line.match(/http:\/\/\S+/); if (found) resolve(found[0]); });
-  server.on('exit', (code) => reject(new Error(`vtxhost serve ended with ${code}`)));
-  setTimeout(() => reject(new Error('vtxhost serve printed no address')), 20000);
-});
+// vtxhost serve on a patch of the folder, and the address with the token it prints.
+const serve = async (patchFile, extra = []) => {
+  const child = spawn(vtxhost, ['serve', join(folder, patchFile), ...extra], { stdio: ['ignore', 'pipe', 'inherit'] });
+  const address = await new Promise((resolve, reject) => {
+    const lines = createInterface({ input: child.stdout });
+    lines.on('line', (line) => { const found = line.match(/http:\/\/\S+/); if (found) resolve(found[0]); });
+    child.on('exit', (code) => reject(new Error(`vtxhost serve ended with ${code}`)));
+    setTimeout(() => reject(new Error('vtxhost serve printed no address')), 20000);
+  });
+  return { process: child, address };
+};
+const main = await serve('intervals.json', ['--modules', build]);
+const url = main.address;
+// A patch whose Step block throws in every Execute (a module the checker's tests build).
+writeFileSync(join(folder, 'faulty.json'), JSON.stringify({
+  name: 'faulty', modules: [join(build, 'tests/libCheckThrowingExecute.so')],
+  blocks: [
+    { name: 'counts', class: 'sequence_source', parameters: { catalog: 'Faulty', class: 'Counter', values: ['1', '2'], repeat: true } },
+    { name: 'step', catalog: 'Faulty', class: 'Step' },
+    { name: 'out', class: 'sink' }],
+  links: [{ from: 'counts.output', to: 'step.input' }, { from: 'step.output', to: 'out.input' }],
+}));
+const faulty = await serve('faulty.json');
 
 const browser = await chromium.launch({
   executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
@@ -50,6 +67,7 @@ try {
     await page.waitForTimeout(50);
     await idle();
   };
+  const nodeId = (name) => node(name).evaluate((n) => n.id.replace('node-', ''));
   const state = (text) => page.waitForFunction((t) => document.querySelector('#state').textContent.startsWith(t), text);
 
   // The main job: five blocks, the catalog's two with their class bitmaps.
@@ -77,7 +95,38 @@ try {
   assert.ok(await page.locator('#panel input[name="num_items"]').isDisabled(), 'num_items is fixed while running');
   await setField('label_0', 'lowest');
   await page.waitForFunction(() => document.querySelector('.node-value[data-block="sets"]').textContent.includes('"lowest"'));
+
+  // A hovered link shows the latest value on it.
+  await page.locator(`svg.connection.node_out_node-${await nodeId('bounds')} .main-path`).hover({ force: true });
+  await page.waitForFunction(() => !document.querySelector('#link-value').hidden &&
+    /^bounds\.output: \S/.test(document.querySelector('#link-value').textContent) &&
+    !document.querySelector('#link-value').textContent.includes('no value'));
+
+  // Profiling: every block that executes has its row, with a count that grows.
+  await page.click('.tabs button[data-tab="profile"]');
+  const executes = (name) => page.evaluate((n) => {
+    const row = document.querySelector(`#profile tbody tr[data-block="${n}"]`);
+    return row ? Number(row.cells[2].textContent) : 0;
+  }, name);
+  await page.waitForFunction(() => document.querySelector('#profile tbody tr[data-block="generator"]'));
+  const before = await executes('generator');
+  await page.waitForFunction((n) => Number(document.querySelector('#profile tbody tr[data-block="generator"]').cells[2].textContent) > n, before);
+  for (const name of ['store', 'bounds']) assert.ok(await executes(name) > 0, `${name} has a profile`);
   await shot(page, 'running');
+  await page.click('.tabs button[data-tab="log"]');
+
+  // Paused, a step runs exactly one round.
+  await page.click('#pause');
+  await state('paused');
+  await page.waitForTimeout(200);
+  const roundNow = async () => Number((await page.textContent('#round')).replace(/\D/g, ''));
+  const paused = await roundNow();
+  await page.click('#step');
+  await page.waitForFunction((n) => document.querySelector('#round').textContent === `round ${n + 1}`, paused);
+  await page.waitForTimeout(200);
+  assert.equal(await roundNow(), paused + 1, 'one step, one round');
+  await page.click('#resume');
+  await state('running');
 
   // Stopped, the count grows and the new item gets a label and bounds.
   await page.click('#stop');
@@ -121,12 +170,29 @@ try {
   await page.click('#save');
   await page.waitForFunction(() => document.querySelector('#notice').textContent.startsWith('saved'));
   assert.deepEqual(pageErrors, []);
+
+  // Another patch in another tab: a block that throws in Execute has its messages in the
+  // log, and the block is highlighted.
+  const second = await browser.newPage({ viewport: { width: 1400, height: 860 } });
+  second.on('pageerror', (error) => pageErrors.push(error.message));
+  await second.goto(faulty.address);
+  await second.locator('.drawflow-node').nth(2).waitFor();
+  await second.click('#start');
+  const line = second.locator('#log .kind-4', { hasText: 'step Execute' }).first();
+  await line.waitFor();
+  assert.match(await line.textContent(), /the counter overflowed on purpose/);
+  const stepNode = second.locator('.drawflow-node', { has: second.locator('strong:text-is("step")') });
+  assert.ok(await stepNode.evaluate((n) => n.classList.contains('highlight')), 'the block of the message is highlighted');
+  await second.screenshot({ path: join(build, 'editor-messages.png') });
+  await second.click('#stop');
+  assert.deepEqual(pageErrors, []);
 } catch (error) {
   failed = true;
   console.error(error);
 } finally {
   await browser.close();
-  server.kill('SIGTERM');
+  main.process.kill('SIGTERM');
+  faulty.process.kill('SIGTERM');
 }
 
 if (!failed) {

@@ -1,6 +1,8 @@
 #pragma once
-// The HTTP and WebSocket server behind `vtxhost serve`: it hands the editor's page to a
+// The serve layer, the highest of the host: the HTTP and WebSocket server behind `vtxhost
+// serve`, which a host embeds to offer the patch editor. It hands the editor's page to a
 // browser and speaks the live session's protocol (host/live/Protocol.h) over a WebSocket.
+// It may include every layer below it; nothing below includes it.
 //
 // Guarded as a notebook server is: it listens on 127.0.0.1 unless told otherwise; every
 // request and every WebSocket carries the token printed at start (in the query, or in the
@@ -28,6 +30,9 @@ namespace vtxhost {
 
 class CKernelServices;
 class CEditorWorkspace;
+namespace live {
+class CSession;
+}
 
 struct EditorServerOptions {
     std::string address = "127.0.0.1";
@@ -55,6 +60,9 @@ public:
     void Run();
     // From any thread.
     void Stop();
+    // The session the pages see, for a host that drives it as well. It is replaced when a
+    // page opens another patch.
+    live::CSession& Session();
 
 private:
     class Impl;

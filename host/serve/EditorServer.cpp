@@ -1,4 +1,4 @@
-#include "tools/vtxhost/EditorServer.h"
+#include "host/serve/EditorServer.h"
 
 #include <algorithm>
 #include <chrono>
@@ -19,7 +19,7 @@
 #include "host/kernel/KernelServices.h"
 #include "host/live/Protocol.h"
 #include "host/live/Session.h"
-#include "tools/vtxhost/EditorWorkspace.h"
+#include "host/serve/EditorWorkspace.h"
 
 namespace vtxhost {
 
@@ -163,6 +163,7 @@ public:
 
     std::uint16_t Port() const { return port_; }
     const std::string& Token() const { return options_.token; }
+    live::CSession& Session() { return *session_; }
 
     void Run() {
         signals_.async_wait([this](const beast::error_code& error, int) {
@@ -589,5 +590,6 @@ std::uint16_t CEditorServer::Port() const { return impl_->Port(); }
 const std::string& CEditorServer::Token() const { return impl_->Token(); }
 void CEditorServer::Run() { impl_->Run(); }
 void CEditorServer::Stop() { impl_->Stop(); }
+live::CSession& CEditorServer::Session() { return impl_->Session(); }
 
 } // namespace vtxhost

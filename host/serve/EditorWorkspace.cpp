@@ -1,4 +1,4 @@
-#include "tools/vtxhost/EditorWorkspace.h"
+#include "host/serve/EditorWorkspace.h"
 
 #include <algorithm>
 
