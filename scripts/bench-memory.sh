@@ -9,7 +9,8 @@
 # for the sizes up to VTX_CALLGRIND_ITEMS (10000 by default; the larger ones take hours
 # there), per item, to show them linear.
 # Goals checked (exit status 1 when one is missed): every command succeeds, save and reload
-# peak at most 2048 bytes per item, the saved file at most 300 bytes per item.
+# peak at most 2048 bytes per item from 100 000 items on (below, the process's fixed 8 MiB
+# outweighs the items), the saved file at most 300 bytes per item, the reload identical.
 # Usage: scripts/bench-memory.sh [BUILD_DIR] [SIZES...]   (default: build, 1000 10000 100000 1000000)
 # The build directory must hold vtxhost and libBrennick2010.so (Release).
 set -euo pipefail
@@ -61,7 +62,8 @@ for n in "${sizes[@]}"; do
         read -r kib seconds <<< "$result"
         perItem=$((kib * 1024 / n))
         printf "%-9s %-8s %12s %10s %9s\n" "$n" "$step" "$kib" "$perItem" "$seconds"
-        if [ "$step" != run ] && [ "$perItem" -gt 2048 ]; then missed=1; fi
+        # Below 100 000 items the process's own 8 MiB (code, libraries) outweighs the items.
+        if [ "$step" != run ] && [ "$n" -ge 100000 ] && [ "$perItem" -gt 2048 ]; then missed=1; fi
     done
     bytes=$(stat -c %s "$work/saved.json")
     same=no

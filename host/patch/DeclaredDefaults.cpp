@@ -6,6 +6,10 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The id, and a parameter's value and init information: they are the patch's own, so that a
+// later version of the module declaring other defaults does not change what a saved patch does.
+bool AlwaysWritten(const std::string& key) { return key == "id" || key == "value" || key == "init_info"; }
+
 // Splits "label_12" into "label_" and "12"; false when the id does not close with a number
 // written without leading zeros, or is nothing but a number.
 bool SplitNumber(const std::string& id, std::string& stem, std::string& number) {
@@ -85,7 +89,7 @@ StoredJson DeclaredDefaults::Compact(const std::string& list, const StoredJson& 
     if (!declared.is_object()) return entry;
     StoredJson written = StoredJson::object();
     for (auto it = entry.begin(); it != entry.end(); ++it)
-        if (it.key() == "id" || !declared.contains(it.key()) || declared[it.key()] != it.value())
+        if (AlwaysWritten(it.key()) || !declared.contains(it.key()) || declared[it.key()] != it.value())
             written[it.key()] = it.value();
     for (auto it = declared.begin(); it != declared.end(); ++it)
         if (!entry.contains(it.key())) written[it.key()] = nullptr;

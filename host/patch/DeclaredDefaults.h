@@ -7,7 +7,8 @@
 // A pin or parameter the new block does not declare, but whose id differs from a declared
 // one only in its closing number ("label_7" beside "label_0"), is held to that one with the
 // number changed wherever it stands alone in the id, the name and the description ("Label 0"
-// becomes "Label 7"). A field is left out only when the declared one is exactly equal, so
+// becomes "Label 7"). A parameter's value (and init information) is always written: it is
+// the patch's own, not the class's. A field is left out only when the declared one is exactly equal, so
 // that reading it back gives the entry as it was; a declared field the entry does not have
 // is written as null.
 #include <string>

@@ -44,7 +44,8 @@ TEST(DeclaredDefaults, ADeclaredOrNumberedEntryKeepsOnlyWhatDiffers) {
     // A name that does not follow the number is kept.
     const StoredJson renamed = StoredJson::parse(
         R"j({"id": "label_3", "name": "Third", "description": "Label of item 3 (of 10)", "type": ["kernel", "string"], "value": ""})j");
-    EXPECT_EQ(defaults.Compact("parameters", renamed), StoredJson::parse(R"j({"id": "label_3", "name": "Third"})j"));
+    // The value is written even where it equals the declared one.
+    EXPECT_EQ(defaults.Compact("parameters", renamed), StoredJson::parse(R"j({"id": "label_3", "name": "Third", "value": ""})j"));
     EXPECT_EQ(defaults.Expand("parameters", defaults.Compact("parameters", renamed)), renamed);
 }
 
