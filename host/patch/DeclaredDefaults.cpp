@@ -83,15 +83,38 @@ StoredJson DeclaredDefaults::For(const std::string& listName, const std::string&
     return entry;
 }
 
-StoredJson DeclaredDefaults::Compact(const std::string& list, const StoredJson& entry) const {
+StoredJson DeclaredDefaults::Compact(const std::string& listName, const StoredJson& entry) const {
     if (!entry.is_object() || !entry.contains("id") || !entry["id"].is_string()) return entry;
-    const StoredJson declared = For(list, entry["id"].get<std::string>());
-    if (!declared.is_object()) return entry;
+    // Compared with the declared entry in place (no renumbered copy): only the name and the
+    // description of a numbered one are compared renumbered.
+    const List* list = ListOf(listName);
+    if (!list) return entry;
+    const std::string& id = entry["id"].get_ref<const std::string&>();
+    const Declared* declared = nullptr;
+    std::string stem, number;
+    if (const auto exact = list->byId.find(id); exact != list->byId.end()) {
+        declared = &exact->second;
+        number = declared->number;
+    } else if (SplitNumber(id, stem, number)) {
+        if (const auto like = list->byStem.find(stem); like != list->byStem.end()) declared = &like->second;
+    }
+    if (!declared) return entry;
+    const StoredJson& fields = Entry(listName, *declared);
     StoredJson written = StoredJson::object();
-    for (auto it = entry.begin(); it != entry.end(); ++it)
-        if (AlwaysWritten(it.key()) || !declared.contains(it.key()) || declared[it.key()] != it.value())
-            written[it.key()] = it.value();
-    for (auto it = declared.begin(); it != declared.end(); ++it)
+    for (auto it = entry.begin(); it != entry.end(); ++it) {
+        const std::string& key = it.key();
+        const auto same = fields.find(key);
+        bool equal = false;
+        if (!AlwaysWritten(key) && same != fields.end()) {
+            if ((key == "name" || key == "description") && same->is_string() && it.value().is_string())
+                equal = Renumbered(same->get_ref<const std::string&>(), declared->number, number) ==
+                        it.value().get_ref<const std::string&>();
+            else
+                equal = *same == it.value();
+        }
+        if (!equal) written[key] = it.value();
+    }
+    for (auto it = fields.begin(); it != fields.end(); ++it)
         if (!entry.contains(it.key())) written[it.key()] = nullptr;
     return written;
 }

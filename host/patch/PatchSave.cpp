@@ -60,6 +60,15 @@ private:
 
 std::string Dumped(const StoredJson& value) { return value.dump(); }
 
+// The value as the JSON library indents it by two, every line after the first moved right
+// by indent: the patch's own entries keep the layout files saved earlier have.
+std::string Indented(const StoredJson& value, const std::string& indent) {
+    std::string text = value.dump(2);
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1 + indent.size()))
+        text.insert(at + 1, indent);
+    return text;
+}
+
 // The fields of one class's pins and parameters its new blocks declare, learnt once per class.
 const DeclaredDefaults& DefaultsOf(CKernelServices& kernel, std::map<std::pair<std::string, std::string>, DeclaredDefaults>& known,
                                    const std::pair<std::string, std::string>& identity) {
@@ -107,18 +116,13 @@ void WriteBlock(SavedTextWriter& out, CPatch& patch, const std::string& name, co
 
 void WritePatch(CPatch& patch, const std::vector<std::string>& modulePaths, const TextSink& sink) {
     SavedTextWriter out(sink);
-    out.Put("{\n  \"name\": " + Dumped(patch.GetName()) + ",\n  \"modules\": [");
-    for (std::size_t i = 0; i < modulePaths.size(); ++i) out.Put((i ? ", " : "") + Dumped(modulePaths[i]));
-    out.Put("],\n");
+    out.Put("{\n  \"name\": " + Dumped(patch.GetName()) + ",\n  \"modules\": " +
+            Indented(StoredJson(modulePaths), "  ") + ",\n");
     // The kernel switches the patch set, as it set them.
     StoredJson switches = StoredJson::object();
     for (const char* name : {"log_graphviz", "log_profiling_info"})
         if (patch.GetKernel().HasSetting("kernel", name)) switches[name] = patch.GetKernel().GetBoolSetting("kernel", name);
-    if (!switches.empty()) {
-        std::string text = switches.dump(2);
-        for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 3)) text.insert(at + 1, "  ");
-        out.Put("  \"kernel\": " + text + ",\n");
-    }
+    if (!switches.empty()) out.Put("  \"kernel\": " + Indented(switches, "  ") + ",\n");
     std::map<Vtx::IBlock*, std::string> names;
     for (const std::string& name : patch.BlockNames()) names[patch.FindBlock(name)] = name;
     std::map<std::pair<std::string, std::string>, DeclaredDefaults> defaults;
@@ -144,7 +148,7 @@ void WritePatch(CPatch& patch, const std::vector<std::string>& modulePaths, cons
             if (from == names.end()) continue;
             const StoredJson link = {{"from", from->second + "." + Text(output->GetId())},
                                      {"to", name + "." + Text(input->GetId())}};
-            out.Put((first ? "\n    " : ",\n    ") + Dumped(link));
+            out.Put((first ? "\n    " : ",\n    ") + Indented(link, "    "));
             first = false;
         }
     }
