@@ -169,6 +169,7 @@ BlockDeclarations ProbeBlockClass(CKernelServices& kernel, const std::string& ca
         declarations.parameters = Parameters(signature, block->GetLayout());
         declarations.inputs = Inputs(signature);
         declarations.outputs = Outputs(signature);
+        declarations.stored = StoreSignature(signature);
         const std::vector<std::string> ids = PinIds(signature);
         declared.insert(ids.begin(), ids.end());
     }

@@ -62,6 +62,7 @@ struct BlockDeclarations {
     std::vector<DeclaredInput> inputs;
     std::vector<DeclaredOutput> outputs;
     std::vector<DeclaredGrowth> growth;  // only when asked for
+    StoredJson stored;                   // the full stored form of the new block's signature
     bool Made() const { return error.empty(); }
 };
 

@@ -3,6 +3,7 @@
 // modules, the kernel switches it set, every block with its catalog, class, trace level and
 // stored signature (every pin and parameter with the parameter values, StoredSignature.h),
 // and its links.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,14 @@ namespace vtxhost {
 
 class CPatch;
 
-// The modules are written as given.
+// Takes the saved text piece by piece, in order.
+using TextSink = std::function<void(const std::string& piece)>;
+
+// The saved text, handed to sink in pieces of about 64 KiB as it is made, so that nothing
+// holds the whole of it; each block's signature leaves out what its class declares alike
+// (DeclaredDefaults.h). The modules are written as given.
+void WritePatch(CPatch& patch, const std::vector<std::string>& modulePaths, const TextSink& sink);
+// The same as one text.
 std::string SavePatchText(CPatch& patch, const std::vector<std::string>& modulePaths);
 // Absolute module paths are written as they are; relative ones (to the current folder) are
 // written relative to the file's folder, so that the saved file finds the same modules
@@ -27,5 +35,8 @@ std::vector<std::string> ModulePathsFromHere(const std::vector<std::string>& mod
 // replaces the file linked to; one that names anything but a regular file (a named pipe, a
 // folder) is refused without being opened. PatchError with the reason on failure.
 void WriteFileReplacing(const std::string& path, const std::string& text);
+// The same with the text handed over in pieces by produce; an exception from produce
+// leaves path as it was.
+void WriteFileReplacing(const std::string& path, const std::function<void(const TextSink& sink)>& produce);
 
 } // namespace vtxhost

@@ -6,6 +6,8 @@
 #include <type_traits>
 
 #include "host/kernel/JsonDocument.h"
+#include "host/kernel/JsonStream.h"
+#include "host/patch/DeclaredDefaults.h"
 #include "host/kernel/KernelServices.h"
 #include "host/patch/Patch.h"
 #include "host/signature/DomainText.h"
@@ -109,20 +111,59 @@ Edge HighEdge(double value, std::int32_t kind, bool integer) {
 class Restorer {
 public:
     Restorer(CKernelServices& kernel, Vtx::IBlockSignature* signature, const StoredSignatureFailure& fail,
-             const DeclaredBounds& declared)
-        : kernel_(kernel), signature_(signature), fail_(fail), declared_(declared) {}
+             const DeclaredBounds& declared, const DeclaredDefaults* defaults)
+        : kernel_(kernel), signature_(signature), fail_(fail), declared_(declared), defaults_(defaults) {}
 
     void Restore(const StoredJson& stored) {
         if (!stored.is_object()) Fail("", "a stored signature must be an object");
         for (auto it = stored.begin(); it != stored.end(); ++it)
-            if (it.key() != "inputs" && it.key() != "outputs" && it.key() != "parameters")
+            if (it.key() != "inputs" && it.key() != "outputs" && it.key() != "parameters" && it.key() != "defaults")
                 Fail("/" + PointerToken(it.key()), "unknown entry \"" + it.key() + "\"");
-        ForEach(stored, "inputs", [&](const StoredJson& pin, const std::string& at) { Input(pin, at); });
-        ForEach(stored, "outputs", [&](const StoredJson& pin, const std::string& at) { Output(pin, at); });
-        ForEach(stored, "parameters", [&](const StoredJson& pin, const std::string& at) { Parameter(pin, at); });
+        if (stored.contains("defaults")) {
+            if (stored["defaults"] != "declared") Fail("/defaults", "\"defaults\" can only be \"declared\"");
+            expand_ = true;
+        }
+        ForEach(stored, "inputs", [&](const StoredJson& pin, const std::string& at) { Input(Expanded("inputs", pin), at); });
+        ForEach(stored, "outputs", [&](const StoredJson& pin, const std::string& at) { Output(Expanded("outputs", pin), at); });
+        ForEach(stored, "parameters",
+                [&](const StoredJson& pin, const std::string& at) { Parameter(Expanded("parameters", pin), at); });
+    }
+
+    void RestoreStreamed(JsonPullReader& reader) {
+        if (reader.Peek() != JsonPullReader::Kind::Object) Fail("", "a stored signature must be an object");
+        reader.BeginObject();
+        std::string key;
+        while (reader.NextKey(key)) {
+            if (key == "defaults") {
+                if (reader.Value() != "declared") Fail("/defaults", "\"defaults\" can only be \"declared\"");
+                expand_ = true;
+                continue;
+            }
+            if (key != "inputs" && key != "outputs" && key != "parameters")
+                Fail("/" + PointerToken(key), "unknown entry \"" + key + "\"");
+            const std::string at = "/" + key;
+            if (reader.Peek() != JsonPullReader::Kind::Array) Fail(at, "\"" + key + "\" must be a list");
+            reader.BeginArray();
+            for (std::size_t i = 0; reader.NextItem(); ++i) {
+                const StoredJson pin = Expanded(key.c_str(), reader.Value());
+                const std::string where = at + "/" + std::to_string(i);
+                if (key == "inputs")
+                    Input(pin, where);
+                else if (key == "outputs")
+                    Output(pin, where);
+                else
+                    Parameter(pin, where);
+            }
+        }
     }
 
 private:
+    // An entry of the saved form with what it left out put back.
+    StoredJson Expanded(const char* list, const StoredJson& pin) const {
+        if (!expand_) return pin;
+        return defaults_ ? defaults_->Expand(list, pin) : DeclaredDefaults().Expand(list, pin);
+    }
+
     [[noreturn]] void Fail(const std::string& pointer, const std::string& problem) {
         fail_(pointer, problem);
         throw PatchError("stored signature, " + pointer + ": " + problem);
@@ -351,14 +392,15 @@ private:
     Vtx::IBlockSignature* signature_;
     const StoredSignatureFailure& fail_;
     const DeclaredBounds& declared_;
+    const DeclaredDefaults* defaults_;
+    bool expand_ = false;
     std::set<std::string> inputs_, outputs_, parameters_;
 };
 
 } // namespace
 
-StoredJson StoreSignature(Vtx::IBlockSignature* signature) {
-    StoredJson stored = StoredJson::object();
-    StoredJson inputs = StoredJson::array(), outputs = StoredJson::array(), parameters = StoredJson::array();
+void ForEachStoredEntry(Vtx::IBlockSignature* signature,
+                        const std::function<void(const char* list, const StoredJson& entry)>& each) {
     auto* in = signature->GetInputPins();
     for (std::int32_t i = 0; i < in->GetCount(); ++i) {
         Vtx::IInputPin* pin = in->GetAt(i);
@@ -366,34 +408,44 @@ StoredJson StoreSignature(Vtx::IBlockSignature* signature) {
         if (Vtx::IClassIdentityList* list = pin->GetRequiredInterfaces())
             for (std::int32_t k = 0; k < list->GetCount(); ++k)
                 required.push_back(Pair(list->GetCatalogId(k), list->GetClassId(k)));
-        inputs.push_back({{"id", Text(pin->GetId())},
-                          {"name", Text(pin->GetName())},
-                          {"description", Text(pin->GetDescription())},
-                          {"type", Pair(pin->GetTypeCatalogId(), pin->GetTypeClassId())},
-                          {"flags", {pin->GetInputFlag(0), pin->GetInputFlag(1), pin->GetInputFlag(2)}},
-                          {"required_interfaces", required}});
+        each("inputs", {{"id", Text(pin->GetId())},
+                        {"name", Text(pin->GetName())},
+                        {"description", Text(pin->GetDescription())},
+                        {"type", Pair(pin->GetTypeCatalogId(), pin->GetTypeClassId())},
+                        {"flags", {pin->GetInputFlag(0), pin->GetInputFlag(1), pin->GetInputFlag(2)}},
+                        {"required_interfaces", required}});
     }
     auto* out = signature->GetOutputPins();
     for (std::int32_t i = 0; i < out->GetCount(); ++i) {
         Vtx::IOutputPin* pin = out->GetAt(i);
-        outputs.push_back({{"id", Text(pin->GetId())},
-                           {"name", Text(pin->GetName())},
-                           {"description", Text(pin->GetDescription())},
-                           {"type", Pair(pin->GetTypeCatalogId(), pin->GetTypeClassId())},
-                           {"tag", Text(pin->GetOutputTag())},
-                           {"follows", Text(pin->GetTypeSourcePinId())}});
+        each("outputs", {{"id", Text(pin->GetId())},
+                         {"name", Text(pin->GetName())},
+                         {"description", Text(pin->GetDescription())},
+                         {"type", Pair(pin->GetTypeCatalogId(), pin->GetTypeClassId())},
+                         {"tag", Text(pin->GetOutputTag())},
+                         {"follows", Text(pin->GetTypeSourcePinId())}});
     }
     auto* params = signature->GetParameters();
-    for (std::int32_t i = 0; i < params->GetCount(); ++i) parameters.push_back(StoreParameter(params->GetAt(i)));
-    stored["inputs"] = inputs;
-    stored["outputs"] = outputs;
-    stored["parameters"] = parameters;
+    for (std::int32_t i = 0; i < params->GetCount(); ++i) each("parameters", StoreParameter(params->GetAt(i)));
+}
+
+StoredJson StoreSignature(Vtx::IBlockSignature* signature) {
+    StoredJson stored = {{"inputs", StoredJson::array()}, {"outputs", StoredJson::array()},
+                         {"parameters", StoredJson::array()}};
+    ForEachStoredEntry(signature, [&](const char* list, const StoredJson& entry) { stored[list].push_back(entry); });
     return stored;
 }
 
 void RestoreSignature(CKernelServices& kernel, Vtx::IBlockSignature* signature, const StoredJson& stored,
-                      const StoredSignatureFailure& fail, const DeclaredBounds& declared) {
-    Restorer(kernel, signature, fail, declared).Restore(stored);
+                      const StoredSignatureFailure& fail, const DeclaredBounds& declared,
+                      const DeclaredDefaults* defaults) {
+    Restorer(kernel, signature, fail, declared, defaults).Restore(stored);
+}
+
+void RestoreSignatureStreamed(CKernelServices& kernel, Vtx::IBlockSignature* signature, JsonPullReader& reader,
+                              const StoredSignatureFailure& fail, const DeclaredBounds& declared,
+                              const DeclaredDefaults* defaults) {
+    Restorer(kernel, signature, fail, declared, defaults).RestoreStreamed(reader);
 }
 
 bool DomainBounds::Within(const DomainBounds& outer, bool integer) const {

@@ -24,6 +24,11 @@
 // the patch, changeable at design time, at run time, init information changeable at
 // design time, at run time. "value" is the value's text form and "init_info", when the
 // value has init information, that information's text form.
+//
+// The form save writes adds "defaults": "declared": every pin and parameter then leaves out
+// the fields equal to those the block class declares for it, and a field the class
+// declares but the entry lacks is null (DeclaredDefaults.h). Without it an entry left out
+// has its empty or default value, as above; both forms are read.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -36,6 +41,8 @@
 namespace vtxhost {
 
 class CKernelServices;
+class DeclaredDefaults;
+class JsonPullReader;
 
 using StoredJson = nlohmann::ordered_json;
 
@@ -71,8 +78,23 @@ using StoredSignatureFailure = std::function<void(const std::string& pointer, co
 // gives the parameters their stored values. A malformed entry, an unknown datatype or
 // domain class, or a value its class cannot read or its domain refuses is reported through
 // fail, then thrown as a PatchError when fail returns.
-// Stored bounds reaching outside the class's own (declared) are refused.
+// Stored bounds reaching outside the class's own (declared) are refused. defaults gives the
+// fields a signature stored with "defaults": "declared" leaves out (none: entries as written).
 void RestoreSignature(CKernelServices& kernel, Vtx::IBlockSignature* signature, const StoredJson& stored,
-                      const StoredSignatureFailure& fail, const DeclaredBounds& declared = {});
+                      const StoredSignatureFailure& fail, const DeclaredBounds& declared = {},
+                      const DeclaredDefaults* defaults = nullptr);
+
+// The same read from a patch file as it goes, the reader standing before the stored form:
+// one pin or parameter is held at a time. A stored form written with "defaults" after a
+// list, or with an entry other than the four, is left to RestoreSignature (the loader takes
+// it whole).
+void RestoreSignatureStreamed(CKernelServices& kernel, Vtx::IBlockSignature* signature, JsonPullReader& reader,
+                              const StoredSignatureFailure& fail, const DeclaredBounds& declared,
+                              const DeclaredDefaults* defaults);
+
+// The stored form one pin or parameter at a time, in the signature's order, for a writer
+// that does not hold them all: list is "inputs", "outputs" or "parameters".
+void ForEachStoredEntry(Vtx::IBlockSignature* signature,
+                        const std::function<void(const char* list, const StoredJson& entry)>& each);
 
 } // namespace vtxhost

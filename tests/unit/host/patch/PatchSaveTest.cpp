@@ -12,6 +12,7 @@
 #include "host/kernel/KernelServices.h"
 #include "host/patch/PatchFile.h"
 #include "host/patch/PatchSave.h"
+#include "host/patch/StoredSignature.h"
 #include "sdk/object/Exceptions.h"
 #include "vtx/BlockSignature.h"
 #include "vtx/KernelDatatypes.h"
@@ -111,6 +112,98 @@ TEST(PatchSave, AMalformedStoredSignatureIsRefusedAtItsLine) {
               0u);
     EXPECT_EQ(Refusal("{\"parameters\": [{\"id\": \"p\", \"type\": [\"kernel\", \"int\"],\n\"permissions\": [true]}]}"),
               "p.json:3: \"permissions\" must be a list of five booleans");
+    // The saved form's own entries.
+    EXPECT_EQ(Refusal("{\"defaults\": \"mine\",\n\"inputs\": []}"), "p.json:2: \"defaults\" can only be \"declared\"");
+    EXPECT_EQ(Refusal("{\"defaults\": \"declared\", \"inputs\": [\n{\"id\": \"input\", \"type\": null}]}"),
+              "p.json:3: a stored pin needs \"type\"");
+}
+
+// The form save wrote before fields were left out: every pin and parameter whole, as the
+// files saved then hold them.
+std::string FullFormText(vtxhost::CPatch& patch) {
+    vtxhost::StoredJson document = {{"name", patch.GetName()}, {"modules", vtxhost::StoredJson::array()}};
+    vtxhost::StoredJson blocks = vtxhost::StoredJson::array();
+    for (const std::string& name : patch.BlockNames()) {
+        Vtx::IBlock* block = patch.FindBlock(name);
+        vtxhost::StoredJson entry = {{"name", name}, {"catalog", "kernel"}, {"class", block->GetObjectClass()->GetClassId()}};
+        const auto level = Vtx::interface_cast<Vtx::IInt>(block->GetSignature()->GetTraceLevel())->GetValue();
+        if (level != 0) entry["trace_level"] = level;
+        entry["signature"] = vtxhost::StoreSignature(block->GetSignature());
+        blocks.push_back(entry);
+    }
+    document["blocks"] = blocks;
+    document["links"] = {{{"from", "n.output"}, {"to", "s.input"}}};
+    return document.dump(2);
+}
+
+TEST(PatchSave, TheSavedFormLeavesOutWhatTheClassDeclaresAndSavesAgainTheSame) {
+    CKernelServices kernel;
+    auto original = LoadPatchText(kernel, kPatch, "p.json", ".", {});
+    const std::string saved = vtxhost::SavePatchText(*original.patch, {});
+    // The sink declares its input as it is: only the id is written. The source's changed
+    // values are written, its untouched texts are not.
+    EXPECT_NE(saved.find("\"inputs\": [\n          {\"id\":\"input\"}\n        ]"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("{\"id\":\"period\",\"value\":\"800000\"}"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("\"description\""), std::string::npos) << saved;
+    EXPECT_LT(saved.size(), FullFormText(*original.patch).size() / 3);
+
+    CKernelServices other;
+    auto reloaded = LoadPatchText(other, saved, "saved.json", ".", {});
+    EXPECT_EQ(vtxhost::StoreSignature(reloaded.patch->FindBlock("n")->GetSignature()),
+              vtxhost::StoreSignature(original.patch->FindBlock("n")->GetSignature()));
+    EXPECT_EQ(vtxhost::SavePatchText(*reloaded.patch, {}), saved);
+}
+
+TEST(PatchSave, AFileInTheFullFormStillLoadsAndSavesAsTheNewForm) {
+    CKernelServices kernel;
+    auto original = LoadPatchText(kernel, kPatch, "p.json", ".", {});
+    const std::string full = FullFormText(*original.patch);
+    ASSERT_EQ(full.find("\"defaults\""), std::string::npos);
+    CKernelServices other;
+    auto reloaded = LoadPatchText(other, full, "full.json", ".", {});
+    EXPECT_TRUE(other.Dispatcher().Messages().empty());
+    EXPECT_EQ(vtxhost::StoreSignature(reloaded.patch->FindBlock("n")->GetSignature()),
+              vtxhost::StoreSignature(original.patch->FindBlock("n")->GetSignature()));
+    EXPECT_EQ(RunRounds(*reloaded.patch, 3), (std::vector<std::string>{"4", "5", "6"}));
+    reloaded.patch.reset();
+    CKernelServices third;
+    auto again = LoadPatchText(third, full, "full.json", ".", {});
+    EXPECT_EQ(vtxhost::SavePatchText(*again.patch, {}), vtxhost::SavePatchText(*original.patch, {}));
+}
+
+TEST(PatchSave, AFileWhoseEntriesComeInAnotherOrderLoadsAsTheOrderedOne) {
+    // Links before blocks, parameters before the class, the stored signature's defaults
+    // last: read whole rather than as it goes, with the same result.
+    CKernelServices kernel;
+    auto original = LoadPatchText(kernel, kPatch, "p.json", ".", {});
+    const std::string saved = vtxhost::SavePatchText(*original.patch, {});
+    vtxhost::StoredJson shuffled = vtxhost::StoredJson::parse(saved);
+    vtxhost::StoredJson reordered = {{"links", shuffled["links"]}, {"name", shuffled["name"]}};
+    vtxhost::StoredJson blocks = vtxhost::StoredJson::array();
+    for (const auto& block : shuffled["blocks"]) {
+        vtxhost::StoredJson signature = block["signature"];
+        const vtxhost::StoredJson defaults = signature["defaults"];
+        signature.erase("defaults");
+        signature["defaults"] = defaults;
+        vtxhost::StoredJson entry = {{"signature", signature}, {"class", block["class"]}, {"name", block["name"]}};
+        if (block.contains("trace_level")) entry["trace_level"] = block["trace_level"];
+        blocks.push_back(entry);
+    }
+    reordered["blocks"] = blocks;
+    CKernelServices other;
+    auto reloaded = LoadPatchText(other, reordered.dump(1), "reordered.json", ".", {});
+    EXPECT_EQ(vtxhost::SavePatchText(*reloaded.patch, {}), saved);
+    EXPECT_EQ(RunRounds(*reloaded.patch, 3), (std::vector<std::string>{"4", "5", "6"}));
+}
+
+TEST(PatchSave, ParameterValuesReadAsTheyComeStillWaitForEachOther) {
+    // "values" needs "class" first: given before it, it is refused, then set again once
+    // "class" is in, as when the values were set as one group.
+    CKernelServices kernel;
+    auto loaded = LoadPatchText(kernel, R"({"blocks": [{"name": "n", "catalog": "kernel", "class": "sequence_source",
+        "parameters": {"values": ["a", "b"], "class": "string"}}, {"name": "s", "class": "sink"}],
+        "links": [{"from": "n.output", "to": "s.input"}]})", "p.json", ".", {});
+    EXPECT_EQ(RunRounds(*loaded.patch, 2), (std::vector<std::string>{"a", "b"}));
 }
 
 TEST(PatchSave, RelativeModulePathsStayRelativeToTheSavedFileAbsoluteOnesStay) {
