@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <stdexcept>
+#include <type_traits>
 #include <typeinfo>
 
 #include <boost/variant/get.hpp>
@@ -61,13 +62,12 @@ Result* CreateFromRecord(Collection* (CDllSignatureImpl::*collectionOf)(), const
                          const OBJECT_CREATIONCTX* context, Make make) {
     // A missing context is the class's to refuse; the English signature answers for it.
     const std::uint16_t languageId = context ? context->languageId : kEnglish;
-    BuildSignatures(languageId);
-    CDllSignatureImpl* signature = ChooseSignature(languageId);
+    CDllSignatureImpl* signature = BuildAndChooseSignature(languageId);
     if (!signature) return nullptr;
     IObject* created = nullptr;
     try {
-        Collection* collection = (signature->*collectionOf)();
-        auto* record = collection->GetItem(collection->GetIndex(classId));
+        // GetItemByClassId is GetIndex and then GetItem of that index, under one lock.
+        auto* record = ((signature->*collectionOf)())->GetItemByClassId(classId);
         created = make(record, context);
         if (!created) return nullptr;
         Result* result = CachedDynamicCast<Result>(created);
@@ -89,9 +89,14 @@ C* RecordAs(Record* record) {
     return CachedDynamicCast<C>(record);
 }
 
-// A record that is either the plain implementation or the registrant-based one.
+// A record that is either the plain implementation or the registrant-based one. The
+// catalog's own records are registrant-based ones of exactly that class, recognised by
+// their type identity alone; as neither implementation derives from the other, such a
+// record is not a plain one, and trying the plain one first would give the same answer.
 template <class Plain, class FromRegistrant, class Record>
 IObject* CreateWithEither(Record* record, const OBJECT_CREATIONCTX* context) {
+    static_assert(!std::is_base_of_v<Plain, FromRegistrant> && !std::is_base_of_v<FromRegistrant, Plain>);
+    if (typeid(*record) == typeid(FromRegistrant)) return static_cast<FromRegistrant*>(record)->Create(context);
     if (auto* plain = RecordAs<Plain>(record)) return CallCreate(plain->GetCreateFunction(), context);
     if (auto* registrantBased = RecordAs<FromRegistrant>(record)) return registrantBased->Create(context);
     throw CCastExceptionImpl();

@@ -1,5 +1,6 @@
 #include "module/SignatureList.h"
 
+#include <atomic>
 #include <vector>
 
 #include "sdk/object/Exceptions.h"
@@ -14,6 +15,9 @@ namespace {
 constexpr std::uint16_t kEnglish = 0x0409;
 
 bool built = false;
+// The signature BuildAndChooseSignature chose last for its own language; null until then
+// and once the signatures are deleted.
+std::atomic<CDllSignatureImpl*> lastChosen{nullptr};
 // Set when the one build threw: what it left is half a catalog, which no request gets.
 bool buildFailed = false;
 
@@ -71,6 +75,15 @@ CDllSignatureImpl* ChooseSignature(std::uint16_t languageId) {
     return FirstSignature();
 }
 
+CDllSignatureImpl* BuildAndChooseSignature(std::uint16_t languageId) {
+    CDllSignatureImpl* last = lastChosen.load(std::memory_order_acquire);
+    if (last && last->GetLanguageId() == languageId) return last;
+    BuildSignatures(languageId);
+    CDllSignatureImpl* chosen = ChooseSignature(languageId);
+    if (chosen && chosen->GetLanguageId() == languageId) lastChosen.store(chosen, std::memory_order_release);
+    return chosen;
+}
+
 CDllSignatureImpl* GetOrCreateSignature(std::uint16_t languageId) {
     return Own(ModuleSignatures::FindOrCreate(languageId));
 }
@@ -104,6 +117,7 @@ void BuildSignatures(std::uint16_t languageId) {
 }
 
 void DeleteSignatures() {
+    lastChosen.store(nullptr, std::memory_order_release);
     for (IDllSignature* signature : ModuleSignatures::TakeAll()) delete Own(signature);
     CDllSignatureImpl::ForgetCatalogId();
 }

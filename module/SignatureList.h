@@ -24,6 +24,10 @@ CDllSignatureImpl* FirstSignature();
 // The signature of the language, else the English (1033) one, else the first, else null;
 // null as well after a failed build.
 CDllSignatureImpl* ChooseSignature(std::uint16_t languageId);
+// BuildSignatures, then ChooseSignature: what every create operation asks first. The
+// signature of the language chosen last is answered without either, as the list never
+// loses a signature before DeleteSignatures.
+CDllSignatureImpl* BuildAndChooseSignature(std::uint16_t languageId);
 // The signature of the language; a new one appended to the list when there is none.
 CDllSignatureImpl* GetOrCreateSignature(std::uint16_t languageId);
 // Deletes every signature and empties the list.

@@ -24,4 +24,8 @@ Vtx::IDatatype* CCatalog::CreateDatatype(const std::string& classId, const Vtx::
     return dynamic_cast<Vtx::IDatatype*>(Create(ObjectKind::Datatype, classId, context));
 }
 
+Vtx::IBlock* CCatalog::CreateBlock(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) {
+    return dynamic_cast<Vtx::IBlock*>(Create(ObjectKind::Block, classId, context));
+}
+
 } // namespace vtxhost

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "vtx/Block.h"
 #include "vtx/Datatype.h"
 #include "vtx/Object.h"
 
@@ -28,6 +29,9 @@ public:
     // Create for a datatype class, the result seen as a datatype (null when it is none); a
     // catalog whose source hands out datatypes directly saves the cast.
     virtual Vtx::IDatatype* CreateDatatype(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context);
+    // Create for a block class, the result seen as a block (null when it is none); a
+    // catalog whose source hands out blocks directly saves the run-time type search.
+    virtual Vtx::IBlock* CreateBlock(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context);
 };
 
 } // namespace vtxhost

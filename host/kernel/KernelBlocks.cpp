@@ -120,6 +120,8 @@ protected:
         std::vector<std::string> texts;
         if (!ParseValueList(GetParameterValue<Vtx::IString>("values")->GetValue(), texts)) return false;
         ReleaseValues();
+        output_ = nullptr;
+        repeat_ = nullptr;
         for (const std::string& text : texts) {
             Vtx::IDatatype* value = NewValue();
             if (!value) return false;
@@ -127,6 +129,10 @@ protected:
             if (!value->UnserializeString(text.c_str())) return false;
         }
         next_ = 0;
+        // Bound for the run: neither the output's class nor the parameters' value objects
+        // change while the patch runs.
+        output_ = GetOutputValue<Vtx::IDatatype>("output");
+        repeat_ = GetParameterValue<Vtx::IBool>("repeat");
         Vtx::IRunTimeContext* context = GetRunTimeContext();
         context->SetPeriodicActivation(true);
         context->GetPeriodicActivationSettings()->SetEnabled(true);
@@ -137,10 +143,10 @@ protected:
     bool OnExecute() override {
         if (values_.empty()) return true;
         if (next_ >= values_.size()) {
-            if (!GetParameterValue<Vtx::IBool>("repeat")->GetValue()) return true;
+            if (!(repeat_ ? repeat_ : GetParameterValue<Vtx::IBool>("repeat"))->GetValue()) return true;
             next_ = 0;
         }
-        Vtx::IDatatype* output = GetOutputValue<Vtx::IDatatype>("output");
+        Vtx::IDatatype* output = output_ ? output_ : GetOutputValue<Vtx::IDatatype>("output");
         output->InitInstance(values_[next_]->GetInitInfo());
         output->CopyFrom(values_[next_]);
         output->SetTimestamp(GetInitClockTime());
@@ -148,7 +154,11 @@ protected:
         return true;
     }
 
-    void OnDone() override { ReleaseValues(); }
+    void OnDone() override {
+        output_ = nullptr;
+        repeat_ = nullptr;
+        ReleaseValues();
+    }
 
 private:
     bool CanCreate(const char* catalogId, const char* classId) {
@@ -212,6 +222,9 @@ private:
 
     std::vector<Vtx::IDatatype*> values_;  // one reference each
     std::size_t next_ = 0;
+    // Bound by Init, forgotten by Done; held by the block's signature.
+    Vtx::IDatatype* output_ = nullptr;
+    Vtx::IBool* repeat_ = nullptr;
 };
 
 class CSink : public Vtx::CBlockImplBase<Vtx::IBlock>, public IReceivedValues {
@@ -232,17 +245,33 @@ protected:
     void InitSignature() override {
         AddInputPin(pin_description("input").set_name("input").set_description("The values to record")
                         .set_type("kernel", "generic_datatype"));
+        HoldInput(GetSignature()->FindInputPin("input"));
     }
-    void CheckSignature() override { GetSignature()->FindInputPin("input"); }
+    void CheckSignature() override { HoldInput(GetSignature()->FindInputPin("input")); }
+    void DoneSignature() override { HoldInput(nullptr); }
 
     bool OnExecute() override {
-        Vtx::IDatatype* input = GetInputValue<Vtx::IDatatype>("input");
+        // The pin found when the signature was made, asked for its datatype every time (a
+        // patch may give the pin another one); without either, the look-up by id fails as
+        // it always did.
+        Vtx::IDatatype* input = input_ ? input_->GetDatatype() : nullptr;
+        if (!input) input = GetInputValue<Vtx::IDatatype>("input");
         Vtx::ProducedText text(input);
         received_.push_back(text ? text.get() : "");
         return true;
     }
 
+public:
+    ~CSink() override { HoldInput(nullptr); }
+
 private:
+    void HoldInput(Vtx::IInputPin* pin) {
+        if (pin) pin->AddRef();
+        if (input_) input_->Release();
+        input_ = pin;
+    }
+
+    Vtx::IInputPin* input_ = nullptr;  // one reference
     std::vector<std::string> received_;
 };
 

@@ -5,6 +5,8 @@
 #include "host/signature/Layouts.h"
 #include "host/run/RunTimeContext.h"
 #include <algorithm>
+#include <cstring>
+#include <thread>
 
 #include "sdk/registration/BlockClassImpl.h"
 #include "sdk/object/Exceptions.h"
@@ -20,6 +22,32 @@ std::tuple<std::string_view, std::string_view> SettingKey(const char* section, c
 bool IsAbortTimeout(std::string_view section, std::string_view name) {
     return section == "kernel" && name == "abort_timeout";
 }
+// Every object's construction asks for this one setting: it is recognised without
+// measuring the texts first.
+bool IsAbortTimeout(const char* section, const char* name) {
+    return section && name && std::strcmp(section, "kernel") == 0 && std::strcmp(name, "abort_timeout") == 0;
+}
+// Whether the C text (null counting as empty) holds exactly the characters of the string.
+// A string with a zero character inside equals no C text.
+bool SameText(const std::string& known, bool knownIsCText, const char* text) {
+    if (!text) return known.empty();
+    return knownIsCText && std::strcmp(text, known.c_str()) == 0;
+}
+bool IsCText(const std::string& text) { return text.find('\0') == std::string::npos; }
+// A lock of a few instructions for a section of a few dozen: the match of the identity
+// created last.
+class CSpinGuard {
+public:
+    explicit CSpinGuard(std::atomic_flag& flag) : flag_(flag) {
+        while (flag_.test_and_set(std::memory_order_acquire)) std::this_thread::yield();
+    }
+    ~CSpinGuard() { flag_.clear(std::memory_order_release); }
+    CSpinGuard(const CSpinGuard&) = delete;
+    CSpinGuard& operator=(const CSpinGuard&) = delete;
+
+private:
+    std::atomic_flag& flag_;
+};
 } // namespace
 
 CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
@@ -32,7 +60,10 @@ CKernelServices::CKernelServices() : log_(new CDiagnosticLog) {
 CKernelServices::~CKernelServices() {
     for (IModuleObjectKeeper* keeper : keepers_) keeper->ForgetKernelServices();
     keepers_.clear();
-    lastCreation_ = nullptr;
+    {
+        CSpinGuard last(lastCreationLock_);
+        lastCreation_ = nullptr;
+    }
     creations_.clear();
     catalogs_.clear();
     for (auto& entry : blockClasses_) entry.second->Release();
@@ -44,48 +75,73 @@ std::int32_t CKernelServices::DestroyObject(Vtx::IObject* object) {
     return 0;
 }
 
+const CKernelServices::Creation* CKernelServices::ResolveLocked(ObjectKind kind, std::string_view catalogId,
+                                                                std::string_view classId) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    auto found = creations_.find(std::make_tuple(static_cast<int>(kind), catalogId, classId));
+    if (found == creations_.end()) {
+        const std::string catalogText(catalogId), classText(classId);
+        CCatalog* catalog = FindCatalog(catalogText);
+        if (!catalog || !catalog->HasClass(kind, classText)) return nullptr;
+        auto creation = std::make_unique<Creation>(Creation{kind, catalogText, classText,
+                                                            IsCText(catalogText) && IsCText(classText), catalog,
+                                                            ClassObject(kind, catalogText, classText)});
+        found = creations_.emplace(CreationKey{static_cast<int>(kind), catalogText, classText}, std::move(creation))
+                    .first;
+    }
+    const Creation* creation = found->second.get();
+    CSpinGuard last(lastCreationLock_);
+    lastCreation_ = creation;
+    return creation;
+}
+
+void CKernelServices::FillContext(const Creation& creation, Vtx::OBJECT_CREATIONCTX& context) {
+    context = Vtx::OBJECT_CREATIONCTX{};
+    context.objectId = nextObjectId_.fetch_add(1, std::memory_order_relaxed);
+    context.languageId = languageId_;
+    context.objectClass = creation.objectClass;
+    context.kernelServices = this;
+}
+
 const CKernelServices::Creation* CKernelServices::Resolve(ObjectKind kind, std::string_view catalogId,
                                                           std::string_view classId, Vtx::OBJECT_CREATIONCTX& context) {
     const Creation* creation;
     {
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        const auto* entry = lastCreation_;
-        if (!entry || std::get<0>(entry->first) != static_cast<int>(kind) || std::get<2>(entry->first) != classId ||
-            std::get<1>(entry->first) != catalogId) {
-            auto found = creations_.find(std::make_tuple(static_cast<int>(kind), catalogId, classId));
-            if (found == creations_.end()) {
-                const std::string catalogText(catalogId), classText(classId);
-                CCatalog* catalog = FindCatalog(catalogText);
-                if (!catalog || !catalog->HasClass(kind, classText)) return nullptr;
-                found = creations_
-                            .emplace(CreationKey{static_cast<int>(kind), catalogText, classText},
-                                     Creation{catalog, ClassObject(kind, catalogText, classText), nullptr})
-                            .first;
-                found->second.classId = &std::get<2>(found->first);
-            }
-            entry = &*found;
-            lastCreation_ = entry;
-        }
-        creation = &entry->second;
+        CSpinGuard last(lastCreationLock_);
+        creation = lastCreation_;
+        if (creation && (creation->kind != kind || creation->classId != classId || creation->catalogId != catalogId))
+            creation = nullptr;
     }
-    context = Vtx::OBJECT_CREATIONCTX{};
-    context.objectId = nextObjectId_++;
-    context.languageId = languageId_;
-    context.objectClass = creation->objectClass;
-    context.kernelServices = this;
+    if (!creation) creation = ResolveLocked(kind, catalogId, classId);
+    if (creation) FillContext(*creation, context);
+    return creation;
+}
+
+const CKernelServices::Creation* CKernelServices::Resolve(ObjectKind kind, const char* catalogId, const char* classId,
+                                                          Vtx::OBJECT_CREATIONCTX& context) {
+    const Creation* creation;
+    {
+        CSpinGuard last(lastCreationLock_);
+        creation = lastCreation_;
+        if (creation && (creation->kind != kind || !SameText(creation->classId, creation->cTexts, classId) ||
+                         !SameText(creation->catalogId, creation->cTexts, catalogId)))
+            creation = nullptr;
+    }
+    if (!creation) creation = ResolveLocked(kind, View(catalogId), View(classId));
+    if (creation) FillContext(*creation, context);
     return creation;
 }
 
 Vtx::IObject* CKernelServices::CreateObject(ObjectKind kind, std::string_view catalogId, std::string_view classId) {
     Vtx::OBJECT_CREATIONCTX context;
     const Creation* creation = Resolve(kind, catalogId, classId, context);
-    return creation ? creation->catalog->Create(kind, *creation->classId, &context) : nullptr;
+    return creation ? creation->catalog->Create(kind, creation->classId, &context) : nullptr;
 }
 
 Vtx::IDatatype* CKernelServices::CreateDatatype(const char* catalogId, const char* classId) {
     Vtx::OBJECT_CREATIONCTX context;
-    const Creation* creation = Resolve(ObjectKind::Datatype, View(catalogId), View(classId), context);
-    return creation ? creation->catalog->CreateDatatype(*creation->classId, &context) : nullptr;
+    const Creation* creation = Resolve(ObjectKind::Datatype, catalogId, classId, context);
+    return creation ? creation->catalog->CreateDatatype(creation->classId, &context) : nullptr;
 }
 
 Vtx::IDatatypeInitInfo* CKernelServices::CreateDatatypeInitInfo(const char* catalogId, const char* classId) {
@@ -94,7 +150,9 @@ Vtx::IDatatypeInitInfo* CKernelServices::CreateDatatypeInitInfo(const char* cata
 }
 
 Vtx::IBlock* CKernelServices::CreateBlock(const std::string& catalogId, const std::string& classId) {
-    return dynamic_cast<Vtx::IBlock*>(CreateObject(ObjectKind::Block, catalogId, classId));
+    Vtx::OBJECT_CREATIONCTX context;
+    const Creation* creation = Resolve(ObjectKind::Block, std::string_view(catalogId), std::string_view(classId), context);
+    return creation ? creation->catalog->CreateBlock(creation->classId, &context) : nullptr;
 }
 
 Vtx::IDatatypeDomain* CKernelServices::CreateDomain(const std::string& catalogId, const std::string& classId) {
@@ -144,7 +202,7 @@ bool CKernelServices::GetBoolSetting(const char* section, const char* name) {
 }
 
 std::int64_t CKernelServices::GetInt64Setting(const char* section, const char* name) {
-    if (IsAbortTimeout(View(section), View(name))) return abortTimeout_.load(std::memory_order_relaxed);
+    if (IsAbortTimeout(section, name)) return abortTimeout_.load(std::memory_order_relaxed);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     const auto key = SettingKey(section, name);
     if (auto found = int64Settings_.find(key); found != int64Settings_.end()) return found->second;
@@ -186,7 +244,10 @@ void CKernelServices::RemoveCatalog(const std::string& catalogId) {
             ++it;
             continue;
         }
-        if (lastCreation_ == &*it) lastCreation_ = nullptr;
+        {
+            CSpinGuard last(lastCreationLock_);
+            if (lastCreation_ == it->second.get()) lastCreation_ = nullptr;
+        }
         it = creations_.erase(it);
     }
     catalogs_.erase(catalogId);

@@ -98,21 +98,34 @@ private:
 
     // What creating an object of a class identity needs, found once per identity: its
     // catalog (which has the class) and the host's class object. Identities a catalog does
-    // not have are not kept (a catalog may add classes); the entries of a removed catalog go.
+    // not have are not kept (a catalog may add classes); the entries of a removed catalog
+    // go. An entry is never changed once made.
     struct Creation {
+        ObjectKind kind;
+        std::string catalogId;
+        std::string classId;
+        bool cTexts;  // neither id holds a zero character
         CCatalog* catalog;
         Vtx::IObjectClass* objectClass;
-        const std::string* classId;  // the key's
     };
     // The creation entry of a class identity, or null when no catalog has the class; the
     // context gets a fresh object id and the class object.
     const Creation* Resolve(ObjectKind kind, std::string_view catalogId, std::string_view classId,
                             Vtx::OBJECT_CREATIONCTX& context);
+    // Resolve for the C texts of the creation calls: the entry resolved last is matched
+    // against them without the kernel's lock, the map, or measuring the texts first.
+    const Creation* Resolve(ObjectKind kind, const char* catalogId, const char* classId,
+                            Vtx::OBJECT_CREATIONCTX& context);
+    const Creation* ResolveLocked(ObjectKind kind, std::string_view catalogId, std::string_view classId);
+    void FillContext(const Creation& creation, Vtx::OBJECT_CREATIONCTX& context);
     using CreationKey = std::tuple<int, std::string, std::string>;
-    std::map<CreationKey, Creation, std::less<>> creations_;
+    std::map<CreationKey, std::unique_ptr<Creation>, std::less<>> creations_;
     // The entry resolved last: objects of one class are mostly created one after another,
-    // and a match skips the search of the map. Forgotten with its entry when its catalog goes.
-    const std::pair<const CreationKey, Creation>* lastCreation_ = nullptr;
+    // and a match skips the kernel's lock and the search of the map. It is read, matched
+    // and changed only under its own short lock, which the removal of a catalog takes too
+    // before its entries go, so a match never reads an entry being freed.
+    const Creation* lastCreation_ = nullptr;
+    std::atomic_flag lastCreationLock_ = ATOMIC_FLAG_INIT;
 
     std::recursive_mutex mutex_;
     // Keyed by (section, name); looked up by views of the caller's texts.

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "host/kernel/JsonText.h"
+#include "sdk/datatype/CopyValueAndTime.h"
 #include "host/kernel/KernelServices.h"
 #include "host/run/PrintableText.h"
 #include "vtx/KernelServices.h"
@@ -18,9 +19,17 @@ using nlohmann::json;
 
 namespace {
 
-bool IsUtf8Label(const char* label) {
-    for (const char* c = label; *c; ++c)
-        if (static_cast<unsigned char>(*c) >= 0x80) return IsUtf8(label);
+// Whether the label of the given length is UTF-8 text: plain ASCII, looked for eight bytes
+// at a time, is; anything else is checked byte by byte.
+bool IsUtf8Label(const char* label, std::size_t length) {
+    std::size_t i = 0;
+    for (; i + 8 <= length; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, label + i, sizeof word);
+        if (word & 0x8080808080808080ull) return IsUtf8(label);
+    }
+    for (; i < length; ++i)
+        if (static_cast<unsigned char>(label[i]) >= 0x80) return IsUtf8(label);
     return true;
 }
 
@@ -156,18 +165,24 @@ void CLabelledSetImpl::DoneInstance() {
 Vtx::IDatatypeInitInfo* CLabelledSetImpl::GetInitInfo() { return initInfo_; }
 
 void CLabelledSetImpl::ClearItems() {
-    // The items stay where they are as kept elements when the set alone holds them (the
-    // count after AddRef tells); elements others hold are released and left to them.
+    // The items stay where they are as kept elements when the set alone holds them (for an
+    // element that left the set, the count after AddRef tells); elements others hold are
+    // released and left to them.
     const std::size_t cleared = count_;
-    std::size_t kept = 0;
-    for (std::size_t i = 0; i < count_; ++i) {
+    // Without an element that left the set, every item's element is the set's alone.
+    std::size_t kept = anyExposed_ ? 0 : count_;
+    for (std::size_t i = kept; i < count_; ++i) {
         Item& item = items_[i];
-        const bool alone = item.value->AddRef() == 2;
-        item.value->Release();
+        bool alone = true;
+        if (item.exposed) {
+            alone = item.value->AddRef() == 2;
+            item.value->Release();
+        }
         if (!alone) {
             item.value->Release();
             continue;
         }
+        item.exposed = false;
         if (kept != i) items_[kept] = std::move(item);
         ++kept;
     }
@@ -176,6 +191,7 @@ void CLabelledSetImpl::ClearItems() {
         items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(kept), items_.end());
     }
     count_ = 0;
+    anyExposed_ = false;
     // No more kept than items were removed: the elements kept before them go first.
     while (items_.size() > cleared) {
         items_.back().value->Release();
@@ -255,7 +271,7 @@ CLabelledSetImpl::Item CLabelledSetImpl::NewItem(std::string label, const std::s
     Vtx::IDatatype* element = NewElement(catalogId, classId);
     const ElementTimes created{element->GetTimestamp(), element->GetTimeA(), element->GetTimeB(),
                                element->GetTimeC(),     element->GetTimeD(), element->GetTimeFactor()};
-    return Item{std::move(label), element, created};
+    return Item{std::move(label), element, created, false, element->GetObjectClass(), true};
 }
 
 Vtx::IDatatype* CLabelledSetImpl::NewElement(const std::string& catalogId, const std::string& classId) {
@@ -272,20 +288,27 @@ void CLabelledSetImpl::AddItem(Vtx::IDatatype* value, const char* label) {
     Vtx::TranslateStdExceptions([&] {
         // The text form is JSON, which holds UTF-8 text only: a label it could not write is
         // refused here, not every time the set is written.
-        if (label && !IsUtf8Label(label)) throw std::invalid_argument("a label of a labelled set must be UTF-8 text");
+        const char* text = label ? label : "";
+        const std::size_t length = std::strlen(text);
+        if (!IsUtf8Label(text, length)) throw std::invalid_argument("a label of a labelled set must be UTF-8 text");
         Vtx::IObjectClass* objectClass = value->GetObjectClass();
         if (!objectClass || objectClass != acceptedClass_) AcceptClass(value, objectClass);
         // The usual case, a kept element of the class in the next slot, is handled here.
-        const bool kept = count_ < items_.size() && objectClass && items_[count_].value->GetObjectClass() == objectClass;
+        const bool kept = count_ < items_.size() && objectClass && items_[count_].objectClass == objectClass;
         Item& item = kept ? items_[count_] : NextSlot(objectClass, acceptedCatalogId_, acceptedClassId_);
         try {
-            if (kept) item.value->DoneInstance();
-            item.value->InitInstance(value->GetInitInfo());
-            CopyValueAndTime(item.value, value);
+            // An element configured with nothing is not finalised and configured with
+            // nothing again for a value without init information.
+            Vtx::IDatatypeInitInfo* initInfo = value->GetInitInfo();
+            if (!kept || initInfo || item.configured) {
+                if (kept) item.value->DoneInstance();
+                item.configured = true;  // until the element is configured
+                item.value->InitInstance(initInfo);
+                item.configured = initInfo != nullptr;
+            }
+            Vtx::CopyValueAndTime(item.value, value);
             // A kept slot's label mostly has the new label's length already (the same items
             // come round after round): the text is then copied over it in place.
-            const char* text = label ? label : "";
-            const std::size_t length = std::strlen(text);
             if (item.label.size() == length)
                 std::memmove(item.label.data(), text, length);
             else
@@ -307,6 +330,8 @@ void CLabelledSetImpl::CheckIndex(std::int32_t index) {
 
 Vtx::IDatatype* CLabelledSetImpl::GetItem(std::int32_t index) {
     CheckIndex(index);
+    items_[index].exposed = true;
+    anyExposed_ = true;
     return items_[index].value;
 }
 
@@ -399,7 +424,9 @@ bool CLabelledSetImpl::CopySameClass(Vtx::ISerialize* source) {
     // What the binary form would refuse is left to it, which refuses it in its own way.
     try {
         for (std::size_t i = 0; i < same->count_; ++i) {
-            const Item& from = same->items_[i];
+            Item& from = same->items_[i];
+            from.exposed = true;  // handed to this set's element
+            same->anyExposed_ = true;
             Vtx::IObjectClass* objectClass = from.value->GetObjectClass();
             bool reused = false;
             if (objectClass != acceptedClass_ || !objectClass) {

@@ -78,6 +78,15 @@ private:
         // The element's times as it was made: a reused element that takes a loaded value
         // (which carries no times) gets them back, as a new one would have them.
         ElementTimes created;
+        // Whether the element's pointer has left the set (GetItem handed it out, or it was
+        // the source of another set's copy) since the set last found itself its only
+        // holder: only then can someone else hold it, and emptying the set asks its count.
+        bool exposed;
+        Vtx::IObjectClass* objectClass;  // the element's, which never changes
+        // Whether the element may carry a configuration: false only after AddItem
+        // initialised it with no init information, which the next value without any
+        // leaves as it is.
+        bool configured;
     };
     // A new element of the class, or a logic exception naming it.
     Vtx::IDatatype* NewElement(const std::string& catalogId, const std::string& classId);
@@ -122,6 +131,8 @@ private:
     // go when the catalog is removed.
     std::vector<Item> items_;
     std::size_t count_ = 0;
+    // Whether any item's element may have left the set since it was last emptied.
+    bool anyExposed_ = false;
     CKernelServices* watched_ = nullptr;  // registered with, while it keeps elements
     // The storage a same-class copy builds its items in, kept from copy to copy.
     std::vector<Item> scratch_;

@@ -97,4 +97,8 @@ Vtx::IDatatype* CModuleCatalog::CreateDatatype(const std::string& classId, const
     return signature_->CreateDatatype(classId.c_str(), context);
 }
 
+Vtx::IBlock* CModuleCatalog::CreateBlock(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) {
+    return signature_->CreateBlock(classId.c_str(), context);
+}
+
 } // namespace vtxhost

@@ -32,6 +32,7 @@ public:
     void ReadClassLists();
     Vtx::IObject* Create(ObjectKind kind, const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) override;
     Vtx::IDatatype* CreateDatatype(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) override;
+    Vtx::IBlock* CreateBlock(const std::string& classId, const Vtx::OBJECT_CREATIONCTX* context) override;
     Vtx::IDllSignature* GetSignature() const { return signature_; }
 
     // The most records a collection may claim.

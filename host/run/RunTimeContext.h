@@ -41,6 +41,12 @@ public:
 private:
     std::atomic<std::uint64_t> version_{0};
     std::mutex mutex_;
+    // A block mostly names one pin (every Vector and sink is made naming "input"): the
+    // first pin named is held here, in a text short ids fit in without the heap; the
+    // others in the map.
+    bool hasFirst_ = false;
+    bool firstEnabled_ = false;
+    std::string firstId_;
     std::map<std::string, bool> pins_;
 };
 

@@ -118,6 +118,7 @@ void CPinCollection<I, Impl>::Compact() const {
 
 template <class I, class Impl>
 void CPinCollection<I, Impl>::Clear() {
+    if (pins_.empty()) return;  // every block's signature is cleared at least twice on its way out
     std::vector<Impl*> pins;
     pins.swap(pins_);
     slots_.clear();

@@ -18,32 +18,54 @@ namespace Vtx {
 // True when the address lies in the image this code is linked into or in the program.
 bool IsInLastingImage(const void* address);
 
+namespace detail {
+
+// What a cached cast remembers of the last object it converted, per thread.
+struct LastCast {
+    const std::type_info* type = nullptr;
+    std::ptrdiff_t sourceOffset = 0;  // of the source subobject in the whole object
+    std::ptrdiff_t adjustment = 0;    // from the source pointer to the result
+    bool converts = false;
+};
+
+// One memory per conversion (target and source type).
 template <class I, class T>
-I* CachedDynamicCast(T* object) {
+struct CastMemory {
+    static thread_local LastCast last;
+};
+template <class I, class T>
+thread_local LastCast CastMemory<I, T>::last;
+
+// The conversion of a kind not seen just before: dynamic_cast, remembered when the type
+// lasts. Out of line, so that the remembered case stays a few instructions.
+template <class I, class T>
+[[gnu::noinline]] I* CachedDynamicCastSearch(T* object, const std::type_info* type, std::ptrdiff_t sourceOffset) {
+    I* result = dynamic_cast<I*>(object);
+    if (!IsInLastingImage(type)) return result;
+    LastCast& last = CastMemory<I, T>::last;
+    last.type = type;
+    last.sourceOffset = sourceOffset;
+    last.converts = result != nullptr;
+    last.adjustment = result ? reinterpret_cast<char*>(result) - reinterpret_cast<char*>(object) : 0;
+    return result;
+}
+
+} // namespace detail
+
+template <class I, class T>
+inline I* CachedDynamicCast(T* object) {
     static_assert(!std::is_const_v<T>, "a const object converts with dynamic_cast");
     if constexpr (std::is_convertible_v<T*, I*>) {
         return object;  // an upcast needs no search
     } else {
         if (!object) return nullptr;
-        struct Last {
-            const std::type_info* type = nullptr;
-            std::ptrdiff_t sourceOffset = 0;  // of the source subobject in the whole object
-            std::ptrdiff_t adjustment = 0;    // from the source pointer to the result
-            bool converts = false;
-        };
-        static thread_local Last last;
         const std::type_info* type = &typeid(*object);
         char* source = reinterpret_cast<char*>(object);
         const std::ptrdiff_t sourceOffset = source - static_cast<char*>(dynamic_cast<void*>(object));
+        const detail::LastCast& last = detail::CastMemory<I, T>::last;
         if (type == last.type && sourceOffset == last.sourceOffset)
             return last.converts ? reinterpret_cast<I*>(source + last.adjustment) : nullptr;
-        I* result = dynamic_cast<I*>(object);
-        if (!IsInLastingImage(type)) return result;
-        last.type = type;
-        last.sourceOffset = sourceOffset;
-        last.converts = result != nullptr;
-        last.adjustment = result ? reinterpret_cast<char*>(result) - source : 0;
-        return result;
+        return detail::CachedDynamicCastSearch<I>(object, type, sourceOffset);
     }
 }
 

@@ -109,7 +109,7 @@ public:
 // Run-time checked conversion of an object to an interface; CCastExceptionImpl when the
 // object does not have it (a null object has no interface).
 template <class I, class T>
-I* interface_cast(T* object) {
+inline I* interface_cast(T* object) {
     I* result = CachedDynamicCast<I>(object);
     if (!result) throw CCastExceptionImpl();
     return result;

@@ -211,6 +211,97 @@ TEST_F(LabelledSetTest, KeptElementsAreNeitherItemsNorFormsAndAreReusedInOrder) 
     EXPECT_EQ(set->GetItem(1), before[2]);
 }
 
+// An element handed out by GetItem is asked whether others hold it when the set is next
+// emptied; released again, it is reused, and after that it counts as the set's alone until
+// it is handed out once more.
+TEST_F(LabelledSetTest, HandedOutElementIsReusedOnceReleased) {
+    Type("double");
+    value->SetValue(1.0);
+    set->AddItem(value, "a");
+    IDatatype* first = set->GetItem(0);
+    for (int round = 0; round < 3; ++round) {
+        set->ClearItems();
+        value->SetValue(2.0 + round);
+        set->AddItem(value, "a");
+        EXPECT_EQ(set->GetItem(0), first) << round;
+    }
+    {
+        Held<IDouble> holder(set->GetItem(0));
+        set->ClearItems();
+        value->SetValue(9.0);
+        set->AddItem(value, "a");
+        EXPECT_EQ(holder->GetValue(), 4.0);
+        EXPECT_NE(set->GetItem(0), static_cast<IDatatype*>(holder));
+    }
+    // A set copied from this one holds elements of its own: emptying and refilling the
+    // source leaves the copy's values as they were.
+    auto copy = NewDatatype<ILabelledSet>(kernel, "labeled_set");
+    copy->InitInstance(Typing(kernel, "kernel", "double"));
+    copy->CopyFrom(set);
+    set->ClearItems();
+    value->SetValue(10.0);
+    set->AddItem(value, "a");
+    ASSERT_EQ(copy->GetItemCount(), 1);
+    EXPECT_EQ(dynamic_cast<IDouble*>(copy->GetItem(0))->GetValue(), 9.0);
+    EXPECT_EQ(dynamic_cast<IDouble*>(set->GetItem(0))->GetValue(), 10.0);
+}
+
+// A kept element is finalised and configured again whenever the value or the element has
+// init information: a nested set typed by its first value loses that typing when an
+// untyped value follows, and stays untyped for the next untyped one.
+TEST_F(LabelledSetTest, KeptElementTakesTheConfigurationOfEachValue) {
+    Type("labeled_set");
+    auto inner = NewDatatype<ILabelledSet>(kernel, "labeled_set");
+    inner->InitInstance(Typing(kernel, "kernel", "double"));
+    value->SetValue(1.5);
+    inner->AddItem(value, "x");
+    set->AddItem(inner, "typed");
+    IDatatype* element = set->GetItem(0);
+    EXPECT_STREQ(dynamic_cast<ILabelledSet*>(element)->GetElementClassId(), "double");
+    auto untyped = NewDatatype<ILabelledSet>(kernel, "labeled_set");
+    auto number = NewDatatype<IInt>(kernel, "int");
+    untyped->AddItem(number, "n");
+    for (int round = 0; round < 2; ++round) {
+        set->ClearItems();
+        set->AddItem(untyped, "untyped");
+        ASSERT_EQ(set->GetItem(0), element) << round;  // the same element, reused
+        auto* nested = dynamic_cast<ILabelledSet*>(set->GetItem(0));
+        EXPECT_STREQ(nested->GetElementClassId(), "") << round;
+        EXPECT_EQ(nested->GetInitInfo(), nullptr) << round;
+        EXPECT_EQ(TextOf(nested), TextOf(untyped)) << round;
+    }
+    set->ClearItems();
+    set->AddItem(inner, "typed again");
+    EXPECT_STREQ(dynamic_cast<ILabelledSet*>(set->GetItem(0))->GetElementClassId(), "double");
+    EXPECT_EQ(TextOf(set->GetItem(0)), TextOf(inner));
+}
+
+// Labels are checked for UTF-8 eight bytes at a time: a byte beyond ASCII at any position
+// of labels of every length up to three words is found, and the label is then taken
+// exactly when it is UTF-8.
+TEST_F(LabelledSetTest, LabelCheckFindsBytesBeyondAsciiAtEveryPosition) {
+    Type("double");
+    for (std::size_t length = 1; length <= 24; ++length) {
+        for (std::size_t at = 0; at < length; ++at) {
+            std::string label(length, 'x');
+            label[at] = '\xff';
+            EXPECT_THROW(set->AddItem(value, label.c_str()), IException) << length << " " << at;
+            if (at + 1 < length) {
+                label[at] = '\xc3';
+                label[at + 1] = '\xa9';
+                set->AddItem(value, label.c_str());
+                EXPECT_EQ(set->GetItemLabel(set->GetItemCount() - 1), label) << length << " " << at;
+            }
+        }
+        const std::string plain(length, 'y');
+        set->AddItem(value, plain.c_str());
+        EXPECT_EQ(set->GetItemLabel(set->GetItemCount() - 1), plain);
+    }
+    set->AddItem(value, "");
+    set->AddItem(value, nullptr);
+    EXPECT_STREQ(set->GetItemLabel(set->GetItemCount() - 1), "");
+}
+
 TEST_F(LabelledSetTest, SetsOfTheSameTypingCopyAsTheirBinaryFormLoads) {
     Type("double");
     value->SetTimestamp(10);

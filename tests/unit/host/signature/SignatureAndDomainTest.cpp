@@ -188,6 +188,24 @@ TEST(KernelServices, SettingsLayoutsContextsAndAClockThatNeverGoesBack) {
     context->GetPeriodicActivationSettings()->SetPeriod(0);
     EXPECT_EQ(context->GetPeriodicActivationSettings()->GetPeriod(), 1);
     EXPECT_FALSE(context->GetInputActivationSettings()->GetPinActivation("other"));
+    // The first pin named is kept apart from the others: each keeps its own answer, and a
+    // later change of either reaches only it.
+    IInputActivationSettings* pins = context->GetInputActivationSettings();
+    pins->SetPinActivation("input", true);
+    pins->SetPinActivation("second", false);
+    pins->SetPinActivation("third", true);
+    pins->SetPinActivation(nullptr, true);
+    EXPECT_TRUE(pins->GetPinActivation("input"));
+    EXPECT_FALSE(pins->GetPinActivation("second"));
+    EXPECT_TRUE(pins->GetPinActivation("third"));
+    EXPECT_TRUE(pins->GetPinActivation(""));
+    EXPECT_FALSE(pins->GetPinActivation("inpu"));
+    EXPECT_FALSE(pins->GetPinActivation("input2"));
+    pins->SetPinActivation("input", false);
+    pins->SetPinActivation("second", true);
+    EXPECT_FALSE(pins->GetPinActivation("input"));
+    EXPECT_TRUE(pins->GetPinActivation("second"));
+    EXPECT_TRUE(pins->GetPinActivation("third"));
 
     IKernelClock* clock = kernel.GetKernelClock();
     const std::int64_t first = clock->GetCurrentTime();
