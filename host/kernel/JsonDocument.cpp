@@ -1,5 +1,7 @@
 #include "host/kernel/JsonDocument.h"
 
+#include "host/kernel/JsonPointerWalk.h"
+
 #include <algorithm>
 #include <cmath>
 #include <istream>
@@ -51,21 +53,6 @@ private:
     int line_ = 1;
 };
 
-std::string WithoutErrorId(std::string text) {
-    // The parser's own text starts with its error id ("[json.exception.parse_error.101] ").
-    const std::size_t bracket = text.find("] ");
-    return bracket == std::string::npos ? text : text.substr(bracket + 2);
-}
-
-// "parse error at line 3, column 18: ..." as "parse error at column 18: ...": the line
-// leads the message already ("FILE:3: ...").
-std::string WithoutLine(std::string text) {
-    const std::size_t at = text.find(" at line ");
-    const std::size_t column = text.find(", column ", at == std::string::npos ? 0 : at);
-    if (at == std::string::npos || column == std::string::npos) return text;
-    return text.erase(at + 4, column + 2 - (at + 4));
-}
-
 // Builds the document from the parser's events, within the limits.
 class DocumentBuilder : public nlohmann::json_sax<Json> {
 public:
@@ -99,7 +86,7 @@ public:
     bool end_array() override { return Close(); }
     bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) override {
         problem_.line = lines_.LineAt(position == 0 ? 0 : position - 1);
-        problem_.text = WithoutLine(WithoutErrorId(e.what()));
+        problem_.text = ParserProblemText(e.what());
         return false;
     }
 
@@ -156,100 +143,34 @@ private:
     std::vector<Frame> open_;
 };
 
-std::vector<std::string> PointerTokens(const std::string& pointer) {
-    std::vector<std::string> tokens;
-    std::size_t at = 0;
-    while (at < pointer.size()) {
-        const std::size_t next = pointer.find('/', at + 1);
-        const std::string raw = pointer.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
-        std::string token;
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            if (raw[i] == '~' && i + 1 < raw.size() && (raw[i + 1] == '0' || raw[i + 1] == '1')) {
-                token += raw[i + 1] == '0' ? '~' : '/';
-                ++i;
-            } else {
-                token += raw[i];
-            }
-        }
-        tokens.push_back(std::move(token));
-        if (next == std::string::npos) break;
-        at = next;
-    }
-    return tokens;
-}
-
 // Follows the parser to the value at a pointer and stops there, remembering the line of
 // the deepest value on the pointer's path seen so far.
-class PointerLocator : public nlohmann::json_sax<Json> {
+class PointerLocator : public CJsonPointerWalk {
 public:
-    PointerLocator(const std::string& text, const PositionBuffer& buffer, std::vector<std::string> tokens)
-        : lines_(text, buffer), tokens_(std::move(tokens)) {}
-
-    bool null() override { return Enter(false, false); }
-    bool boolean(bool) override { return Enter(false, false); }
-    bool number_integer(number_integer_t) override { return Enter(false, false); }
-    bool number_unsigned(number_unsigned_t) override { return Enter(false, false); }
-    bool number_float(number_float_t, const string_t&) override { return Enter(false, false); }
-    bool string(string_t&) override { return Enter(false, false); }
-    bool binary(binary_t&) override { return Enter(false, false); }
-    bool start_object(std::size_t) override { return Enter(true, false); }
-    bool key(string_t& key) override {
-        frames_.back().key = std::move(key);
-        return true;
-    }
-    bool end_object() override { return Leave(); }
-    bool start_array(std::size_t) override { return Enter(true, true); }
-    bool end_array() override { return Leave(); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
+    PointerLocator(const std::string& text, const PositionBuffer& buffer, const std::string& pointer)
+        : CJsonPointerWalk(pointer), lines_(text, buffer) {}
 
     int Line() const { return line_; }
 
 private:
-    struct Frame {
-        bool array;
-        std::size_t index;
-        std::string key;
-    };
-
-    // The token of the value just started within its container (and moves past it).
-    std::string TokenHere() {
-        Frame& frame = frames_.back();
-        return frame.array ? std::to_string(frame.index++) : frame.key;
-    }
-
-    bool Enter(bool container, bool array) {
-        const std::size_t depth = frames_.size();
-        bool onPath = matched_ == depth && depth <= tokens_.size();
-        if (depth > 0) {
-            const std::string token = TokenHere();
-            onPath = onPath && token == tokens_[depth - 1];
-        }
-        if (onPath) {
-            line_ = lines_.Here();
-            if (depth == tokens_.size()) return false;  // found
-        }
-        if (container) {
-            frames_.push_back(Frame{array, 0, {}});
-            if (onPath) matched_ = depth + 1;
-        }
-        return true;
-    }
-
-    bool Leave() {
-        const bool wasOnPath = matched_ == frames_.size();
-        frames_.pop_back();
-        // Keys are unique, so the path cannot go on after its container closed.
-        return !wasOnPath;
-    }
+    void OnPath() override { line_ = lines_.Here(); }
 
     LineCounter lines_;
-    std::vector<std::string> tokens_;
-    std::vector<Frame> frames_;
-    std::size_t matched_ = 0;
     int line_ = 1;
 };
 
 } // namespace
+
+std::string ParserProblemText(std::string text) {
+    // The parser's own text starts with its error id ("[json.exception.parse_error.101] ").
+    const std::size_t bracket = text.find("] ");
+    if (bracket != std::string::npos) text = text.substr(bracket + 2);
+    // "parse error at line 3, column 18: ..." as "parse error at column 18: ...".
+    const std::size_t at = text.find(" at line ");
+    const std::size_t column = text.find(", column ", at == std::string::npos ? 0 : at);
+    if (at == std::string::npos || column == std::string::npos) return text;
+    return text.erase(at + 4, column + 2 - (at + 4));
+}
 
 bool ReadJsonDocument(const std::string& text, const JsonLimits& limits, Json& document, JsonProblem& problem) {
     if (text.size() > limits.maxBytes) {
@@ -276,7 +197,7 @@ bool ReadJsonDocument(const std::string& text, const JsonLimits& limits, Json& d
 int LineOfPointer(const std::string& text, const std::string& pointer) {
     PositionBuffer buffer(text);
     std::istream stream(&buffer);
-    PointerLocator locator(text, buffer, PointerTokens(pointer));
+    PointerLocator locator(text, buffer, pointer);
     Json::sax_parse(stream, &locator);
     return locator.Line();
 }

@@ -42,4 +42,8 @@ int LineOfPointer(const std::string& text, const std::string& pointer);
 // One key as a JSON pointer token ("~" and "/" escaped).
 std::string PointerToken(const std::string& key);
 
+// A parser problem's text as our messages show it: without the parser's error id, and
+// without its line, which leads the message already ("FILE:3: ...").
+std::string ParserProblemText(std::string text);
+
 } // namespace vtxhost

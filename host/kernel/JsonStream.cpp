@@ -9,6 +9,8 @@
 #include <cstring>
 #include <unordered_set>
 
+#include "host/kernel/JsonPointerWalk.h"
+
 namespace vtxhost {
 
 namespace {
@@ -69,14 +71,6 @@ private:
     std::size_t before_ = 0;
 };
 
-const char* FileKind(mode_t mode) {
-    if (S_ISDIR(mode)) return "a directory";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISFIFO(mode)) return "a pipe";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
 
 class FileSource : public JsonSource {
 public:
@@ -130,18 +124,6 @@ int LineAtOffset(const JsonSource& source, std::size_t offset) {
     return line;
 }
 
-std::string WithoutErrorId(std::string text) {
-    const std::size_t bracket = text.find("] ");
-    return bracket == std::string::npos ? text : text.substr(bracket + 2);
-}
-
-std::string WithoutLine(std::string text) {
-    const std::size_t at = text.find(" at line ");
-    const std::size_t column = text.find(", column ", at == std::string::npos ? 0 : at);
-    if (at == std::string::npos || column == std::string::npos) return text;
-    return text.erase(at + 4, column + 2 - (at + 4));
-}
-
 // The first pass's events: the limits and the checks of ReadJsonDocument, nothing built.
 // A problem keeps the offset it was met at; its line is counted afterwards.
 class Checker : public nlohmann::json_sax<Json> {
@@ -179,7 +161,7 @@ public:
     bool end_array() override { return Close(); }
     bool parse_error(std::size_t position, const std::string&, const nlohmann::detail::exception& e) override {
         offset_ = position == 0 ? 0 : position - 1;
-        text_ = WithoutLine(WithoutErrorId(e.what()));
+        text_ = ParserProblemText(e.what());
         return false;
     }
 
@@ -238,102 +220,35 @@ private:
     std::string text_;
 };
 
-std::vector<std::string> PointerTokens(const std::string& pointer) {
-    std::vector<std::string> tokens;
-    std::size_t at = 0;
-    while (at < pointer.size()) {
-        const std::size_t next = pointer.find('/', at + 1);
-        const std::string raw = pointer.substr(at + 1, next == std::string::npos ? std::string::npos : next - at - 1);
-        std::string token;
-        for (std::size_t i = 0; i < raw.size(); ++i) {
-            if (raw[i] == '~' && i + 1 < raw.size() && (raw[i + 1] == '0' || raw[i + 1] == '1')) {
-                token += raw[i + 1] == '0' ? '~' : '/';
-                ++i;
-            } else {
-                token += raw[i];
-            }
-        }
-        tokens.push_back(std::move(token));
-        if (next == std::string::npos) break;
-        at = next;
-    }
-    return tokens;
-}
-
 // Follows the parser to the value at a pointer and stops there, remembering the offset of
 // the deepest value on the pointer's path seen so far.
-class PointerLocator : public nlohmann::json_sax<Json> {
+class PointerLocator : public CJsonPointerWalk {
 public:
-    PointerLocator(const JsonSourceBuffer& buffer, std::vector<std::string> tokens)
-        : buffer_(buffer), tokens_(std::move(tokens)) {}
+    PointerLocator(const JsonSourceBuffer& buffer, const std::string& pointer)
+        : CJsonPointerWalk(pointer), buffer_(buffer) {}
 
-    bool null() override { return Enter(false, false); }
-    bool boolean(bool) override { return Enter(false, false); }
-    bool number_integer(number_integer_t) override { return Enter(false, false); }
-    bool number_unsigned(number_unsigned_t) override { return Enter(false, false); }
-    bool number_float(number_float_t, const string_t&) override { return Enter(false, false); }
-    bool string(string_t&) override { return Enter(false, false); }
-    bool binary(binary_t&) override { return Enter(false, false); }
-    bool start_object(std::size_t) override { return Enter(true, false); }
-    bool key(string_t& key) override {
-        frames_.back().key = std::move(key);
-        return true;
-    }
-    bool end_object() override { return Leave(); }
-    bool start_array(std::size_t) override { return Enter(true, true); }
-    bool end_array() override { return Leave(); }
-    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception&) override { return false; }
-
-    bool Found() const { return found_; }
     std::size_t Offset() const { return offset_; }
 
 private:
-    struct Frame {
-        bool array;
-        std::size_t index;
-        std::string key;
-    };
-
-    std::string TokenHere() {
-        Frame& frame = frames_.back();
-        return frame.array ? std::to_string(frame.index++) : frame.key;
-    }
-
-    bool Enter(bool container, bool array) {
-        const std::size_t depth = frames_.size();
-        bool onPath = matched_ == depth && depth <= tokens_.size();
-        if (depth > 0) {
-            const std::string token = TokenHere();
-            onPath = onPath && token == tokens_[depth - 1];
-        }
-        if (onPath) {
-            const std::size_t consumed = buffer_.Consumed();
-            offset_ = consumed == 0 ? 0 : consumed - 1;
-            found_ = true;
-            if (depth == tokens_.size()) return false;  // found
-        }
-        if (container) {
-            frames_.push_back(Frame{array, 0, {}});
-            if (onPath) matched_ = depth + 1;
-        }
-        return true;
-    }
-
-    bool Leave() {
-        const bool wasOnPath = matched_ == frames_.size();
-        frames_.pop_back();
-        return !wasOnPath;
+    void OnPath() override {
+        const std::size_t consumed = buffer_.Consumed();
+        offset_ = consumed == 0 ? 0 : consumed - 1;
     }
 
     const JsonSourceBuffer& buffer_;
-    std::vector<std::string> tokens_;
-    std::vector<Frame> frames_;
-    std::size_t matched_ = 0;
     std::size_t offset_ = 0;
-    bool found_ = false;
 };
 
 } // namespace
+
+const char* FileKind(mode_t mode) {
+    if (S_ISDIR(mode)) return "a directory";
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
 
 std::unique_ptr<JsonSource> TextJsonSource(const std::string& text) { return std::make_unique<TextSource>(text); }
 
@@ -386,7 +301,7 @@ int LineOfPointer(const JsonSource& source, const std::string& pointer) {
     {
         auto buffer = source.Open();
         std::istream stream(buffer.get());
-        PointerLocator locator(*buffer, PointerTokens(pointer));
+        PointerLocator locator(*buffer, pointer);
         Json::sax_parse(stream, &locator);
         if (!locator.Found()) return 1;
         offset = locator.Offset();

@@ -10,6 +10,8 @@
 // JsonPullReader then walks the checked document: into objects and lists, key by key and
 // item by item, taking the values wanted whole. It keeps the depth and size limits itself,
 // so that a file changed between the passes is still read safely (refused, not trusted).
+#include <sys/types.h>
+
 #include <cstddef>
 #include <istream>
 #include <memory>
@@ -61,6 +63,9 @@ bool CheckJsonSource(const JsonSource& source, const JsonLimits& limits, JsonPro
 
 // The line of the value at the JSON pointer in the source (LineOfPointer, JsonDocument.h).
 int LineOfPointer(const JsonSource& source, const std::string& pointer);
+
+// What a file of this mode is, for a refusal: "a directory", "a pipe", ...
+const char* FileKind(mode_t mode);
 
 // A problem the pull reader met (a source changed since it was checked): its line and words.
 struct JsonPullError : std::runtime_error {

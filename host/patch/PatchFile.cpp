@@ -493,15 +493,6 @@ private:
     std::map<std::pair<std::string, std::string>, OwnDeclarations> own_;
 };
 
-const char* FileKind(mode_t mode) {
-    if (S_ISDIR(mode)) return "a directory";
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISFIFO(mode)) return "a pipe";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
-
 // Closes the descriptor when the reading ends, however it ends.
 struct FileDescriptor {
     int fd;
