@@ -11,6 +11,7 @@
 #include "host/check/DatatypeCheck.h"
 #include "host/check/HeldReference.h"
 #include "host/kernel/KernelDatatypeBase.h"
+#include "host/run/PrintableText.h"
 #include "host/run/RunTimeContext.h"
 #include "host/patch/BlockProbe.h"
 #include "host/patch/StoredSignature.h"
@@ -26,11 +27,6 @@ namespace {
 constexpr std::int32_t kTrappedException = 4;
 
 std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-}
 
 void Require(bool condition, const std::string& reason) {
     if (!condition) throw CheckFailure(reason);
@@ -79,7 +75,7 @@ public:
             if (message.source == static_cast<Vtx::IEventSource*>(block_.get())) reports.push_back(message);
         kernel_.Dispatcher().ClearMessages();
         for (const DispatchedMessage& report : reports)
-            Require(report.kind != kTrappedException, step + " trapped an exception: " + Trimmed(report.text));
+            Require(report.kind != kTrappedException, step + " trapped an exception: " + WithoutTrailingNewlines(report.text));
         return reports;
     }
 
@@ -87,7 +83,7 @@ public:
     void RequireSucceeded(bool succeeded, const std::string& step) {
         const std::vector<DispatchedMessage> reports = TakeReports(step);
         if (succeeded) return;
-        throw CheckFailure(step + " failed" + (reports.empty() ? "" : ": " + Trimmed(reports.back().text)));
+        throw CheckFailure(step + " failed" + (reports.empty() ? "" : ": " + WithoutTrailingNewlines(reports.back().text)));
     }
 
 private:
@@ -119,7 +115,7 @@ std::string RequireStoredSignatureReloads(CCountingKernelServices& kernel, Check
     const std::vector<DispatchedMessage> reports = reloaded.TakeReports("InitInstance with the stored signature");
     const auto expected = ParameterValues(stored);
     const auto actual = ParameterValues(StoreSignature(reloaded.Signature()));
-    const std::string why = reports.empty() ? "" : " (the block reported: " + Trimmed(reports.back().text) + ")";
+    const std::string why = reports.empty() ? "" : " (the block reported: " + WithoutTrailingNewlines(reports.back().text) + ")";
     for (std::size_t i = 0; i < expected.size(); ++i) {
         Require(i < actual.size(), "the reloaded block lacks parameter " + Quoted(expected[i].first) + why);
         Require(actual[i].first == expected[i].first, "the reloaded block has parameter " + Quoted(actual[i].first) +
@@ -156,7 +152,7 @@ std::optional<bool> TrySetParameter(Vtx::IBlock* block, Vtx::IParameterPinSignat
     try {
         return block->SetParameter(parameter, value);
     } catch (Vtx::ILogicException& e) {
-        refusals.push_back(Trimmed(e.GetMessageText() ? e.GetMessageText() : ""));
+        refusals.push_back(WithoutTrailingNewlines(e.GetMessageText() ? e.GetMessageText() : ""));
         return std::nullopt;
     }
 }

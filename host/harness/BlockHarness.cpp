@@ -10,6 +10,8 @@
 #include "host/modules/ModuleLoader.h"
 #include "host/modules/ModuleSearch.h"
 #include "host/patch/ParameterValues.h"
+#include "host/run/PrintableText.h"
+#include "host/run/ValueText.h"
 #include "host/signature/BlockSignature.h"
 #include "vtx/Exception.h"
 
@@ -39,17 +41,6 @@ struct CatalogAdded {
     CKernelServices& kernel;
     std::string catalogId;
 };
-
-std::string Trimmed(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-}
-
-std::string TextOf(Vtx::IDatatype* value) {
-    if (!value) return "";
-    Vtx::ProducedText text(value);
-    return text ? text.get() : "";
-}
 
 } // namespace
 
@@ -200,7 +191,7 @@ std::vector<HarnessMessage> CBlockHarness::TakeMessages() {
     std::vector<HarnessMessage> messages;
     for (const DispatchedMessage& message : kernel_.Dispatcher().Messages()) {
         if (block_ && message.source == static_cast<Vtx::IEventSource*>(block_))
-            messages.push_back(HarnessMessage{message.kind, Trimmed(message.text)});
+            messages.push_back(HarnessMessage{message.kind, WithoutTrailingNewlines(message.text)});
     }
     kernel_.Dispatcher().ClearMessages();
     return messages;

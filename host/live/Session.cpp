@@ -8,6 +8,8 @@
 #include "host/kernel/KernelDatatypeBase.h"
 #include "host/kernel/KernelServices.h"
 #include "host/run/MessageDispatcher.h"
+#include "host/run/PrintableText.h"
+#include "host/run/ValueText.h"
 #include "host/patch/PatchSave.h"
 #include "host/signature/Pins.h"
 #include "host/patch/StoredSignature.h"
@@ -28,17 +30,6 @@ std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 constexpr std::size_t kKeptMessages = 1024;
 
 std::string Text(const char* text) { return text ? text : ""; }
-
-std::string WithoutTrailingNewlines(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-}
-
-std::string TextOf(Vtx::IDatatype* value) {
-    if (!value) return "";
-    Vtx::ProducedText text(value);
-    return text ? text.get() : "";
-}
 
 CBlockSignatureImpl* SignatureOf(Vtx::IBlock* block) {
     return dynamic_cast<CBlockSignatureImpl*>(block->GetSignature());

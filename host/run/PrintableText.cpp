@@ -74,4 +74,9 @@ bool IsUtf8(const std::string& text) {
     return true;
 }
 
+std::string WithoutTrailingNewlines(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    return text;
+}
+
 } // namespace vtxhost

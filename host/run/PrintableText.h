@@ -18,4 +18,8 @@ std::string QuotedText(const std::string& text);
 // U+10FFFF).
 bool IsUtf8(const std::string& text);
 
+// The text without the line breaks ("\n", "\r") at its end, which block messages and
+// exception texts often carry.
+std::string WithoutTrailingNewlines(std::string text);
+
 } // namespace vtxhost

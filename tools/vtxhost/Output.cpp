@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <iostream>
+#include <utility>
 
 #include "host/run/PrintableText.h"
 
@@ -32,8 +33,7 @@ void PrepareStandardOutput() {
 }
 
 std::string ErrorLine(std::string message) {
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r')) message.pop_back();
-    return PrintableText(message);
+    return PrintableText(WithoutTrailingNewlines(std::move(message)));
 }
 
 bool StandardOutputWritten(const char* command) {

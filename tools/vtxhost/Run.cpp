@@ -132,11 +132,6 @@ bool ReadCount(const char* text, long long minimum, long long maximum, long long
     return true;
 }
 
-std::string WithoutTrailingNewlines(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
-    return text;
-}
-
 std::string Counted(long long count, const char* one, const char* many) {
     return std::to_string(count) + " " + (count == 1 ? one : many);
 }
