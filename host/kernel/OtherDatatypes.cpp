@@ -70,26 +70,17 @@ bool CGenericDatatypeImpl::ReadBinary(const std::string& payload) {
     PayloadReader reader(payload);
     std::string catalogId, classId, content;
     if (!reader.Text(catalogId) || !reader.Text(classId) || !reader.Text(content) || !reader.AtEnd()) return false;
-    Vtx::IDatatype* value = GetKernelServices()->CreateDatatype(catalogId.c_str(), classId.c_str());
-    if (!value) return false;
-    value->AddRef();
-    Vtx::SerializeBuffer* buffer = MakeSerializeBuffer(content);
-    bool ok = false;
-    try {
-        ok = value->UnserializeBinary(buffer);
-    } catch (...) {
-        std::free(buffer);
-        value->Release();
-        throw;
-    }
-    std::free(buffer);
-    if (ok) {
-        if (content_) content_->Release();
-        content_ = value;
-    } else {
-        value->Release();
-    }
-    return ok;
+    return ReadContent(catalogId, classId, [&content](Vtx::IDatatype* value) {
+        Vtx::SerializeBuffer* buffer = MakeSerializeBuffer(content);
+        try {
+            const bool ok = value->UnserializeBinary(buffer);
+            std::free(buffer);
+            return ok;
+        } catch (...) {
+            std::free(buffer);
+            throw;
+        }
+    });
 }
 
 std::string CGenericDatatypeImpl::WriteText() {
@@ -111,12 +102,19 @@ bool CGenericDatatypeImpl::ReadText(const std::string& text) {
         return false;
     const std::string catalogId = parsed["catalog"].get<std::string>();
     const std::string classId = parsed["class"].get<std::string>();
+    const std::string valueText = parsed["value"].get<std::string>();
+    return ReadContent(catalogId, classId,
+                       [&valueText](Vtx::IDatatype* value) { return value->UnserializeString(valueText.c_str()); });
+}
+
+bool CGenericDatatypeImpl::ReadContent(const std::string& catalogId, const std::string& classId,
+                                       const std::function<bool(Vtx::IDatatype*)>& read) {
     Vtx::IDatatype* value = GetKernelServices()->CreateDatatype(catalogId.c_str(), classId.c_str());
     if (!value) return false;
     value->AddRef();
     bool ok = false;
     try {
-        ok = value->UnserializeString(parsed["value"].get<std::string>().c_str());
+        ok = read(value);
     } catch (...) {
         value->Release();
         throw;

@@ -1,6 +1,7 @@
 #pragma once
 // The kernel's other datatypes: the generic datatype that holds a value of any class, and
 // the scalar arithmetic operation on doubles.
+#include <functional>
 #include <string>
 
 #include "host/kernel/KernelDatatypeBase.h"
@@ -26,6 +27,11 @@ protected:
     bool ReadText(const std::string& text) override;
 
 private:
+    // A new value of the class, filled by `read`, becomes the content only when it reads;
+    // otherwise the content stays and the value goes.
+    bool ReadContent(const std::string& catalogId, const std::string& classId,
+                     const std::function<bool(Vtx::IDatatype*)>& read);
+
     Vtx::IDatatype* content_ = nullptr;  // one reference
 };
 
