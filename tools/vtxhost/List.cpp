@@ -56,15 +56,6 @@ constexpr const char* kHelp =
     "is loaded in a child process and given 10 s (VTX_LOAD_SECONDS sets another limit, 1 to\n"
     "3600).\n";
 
-// The module folder of the prefix this vtxhost was installed under, found from its own
-// path: <prefix>/bin/vtxhost next to <prefix>/<module folder>. Empty when unknown.
-std::string ModuleFolderBesideExecutable() {
-    std::error_code error;
-    const fs::path executable = fs::read_symlink("/proc/self/exe", error);
-    if (error || !*VTX_INSTALL_MODULE_DIR) return {};
-    return (executable.parent_path().parent_path() / VTX_INSTALL_MODULE_DIR).lexically_normal().string();
-}
-
 // How long one file may take to load and describe itself.
 constexpr unsigned kLoadSeconds = 10;
 
