@@ -1,7 +1,9 @@
 #pragma once
 // Plain objects for the fair baselines: the same interface calls a block's Execute makes,
 // through real virtual dispatch. The operations are defined in PlainObjects.cpp, out of
-// sight of the benchmarks, so that the compiler cannot inline or fold them away.
+// sight of the benchmarks, and that file and PlainGenerator.cpp are built without
+// devirtualisation (bench/CMakeLists.txt), so that the compiler can neither inline nor
+// fold them away, nor guess an object's class and inline behind a check.
 #include <cstdint>
 #include <memory>
 #include <string>

@@ -1,5 +1,6 @@
 #include "catalog/LabelledSetIntervalGenerator.h"
 
+#include <algorithm>
 #include <new>
 
 #include "sdk/block/PinDescription.h"
@@ -125,6 +126,7 @@ void CLabelledSetIntervalGenerator::RemoveItem(std::size_t index) {
 }
 
 void CLabelledSetIntervalGenerator::BindItems() {
+    itemsBound_ = false;  // until every binding is made
     const std::size_t count = ItemCount();
     items_.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
@@ -133,6 +135,8 @@ void CLabelledSetIntervalGenerator::BindItems() {
         item.lower = GetParameterValue<Vtx::IDouble>(LowerId(i).c_str());
         item.upper = GetParameterValue<Vtx::IDouble>(UpperId(i).c_str());
     }
+    itemsBound_ = std::all_of(items_.begin(), items_.end(),
+                              [](const item_binding& item) { return item.label && item.lower && item.upper; });
 }
 
 // ---- lifecycle ----
@@ -162,23 +166,27 @@ bool CLabelledSetIntervalGenerator::OnInit() {
 
 bool CLabelledSetIntervalGenerator::OnExecute() {
     try {
-        outputSet_->ClearItems();
+        // Every binding and the set are checked once here, so that the loop below, run for
+        // every item of every activation, calls through them directly.
+        Vtx::ILabelledSet* set = outputSet_.get();
+        if (!set || !itemsBound_) throw Vtx::CLogicExceptionImpl();
+        set->ClearItems();
         // Made on the first labelled item: a set without labelled items needs no Interval.
         IntervalHolder holder;
         IInterval* interval = nullptr;
-        for (item_binding& item : items_) {
-            const char* label = item.label->GetValue();
+        for (const item_binding& item : items_) {
+            const char* label = item.label.get()->GetValue();
             if (!label || !*label) continue;
             if (!interval) {
                 holder = GetKernelServices()->CreateDatatype(kIntervalCatalogId, kIntervalClassId);
                 if (!holder) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kCatalogDatatype);
                 interval = Vtx::interface_cast<IInterval>(holder.get());
             }
-            interval->SetLower(item.lower->GetValue());
-            interval->SetUpper(item.upper->GetValue());
-            outputSet_->AddItem(interval, label);
+            interval->SetLower(item.lower.get()->GetValue());
+            interval->SetUpper(item.upper.get()->GetValue());
+            set->AddItem(interval, label);
         }
-        outputSet_->SetTimestamp(GetInitClockTime());
+        set->SetTimestamp(GetInitClockTime());
         return true;
     } catch (...) {
         return false;

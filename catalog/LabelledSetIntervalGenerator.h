@@ -71,6 +71,8 @@ private:
     LabelledSetPtr outputSet_;
     IntPtr itemCount_;
     std::vector<item_binding> items_;
+    // Whether every binding of items_ holds its three values (BindItems keeps it).
+    bool itemsBound_ = true;
 };
 
 // The creation function of the block class: a new block with count 0 (the caller takes

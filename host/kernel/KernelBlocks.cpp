@@ -6,6 +6,7 @@
 
 #include "host/kernel/KernelCatalog.h"
 #include "host/kernel/JsonDocument.h"
+#include "host/kernel/KernelText.h"
 #include "sdk/block/BlockImplBase.h"
 #include "sdk/block/PinDescription.h"
 #include "vtx/BlockSignature.h"
@@ -240,6 +241,10 @@ public:
         fresh.swap(received_);
         return fresh;
     }
+    void TakeNewInto(std::vector<std::string>& into) override {
+        into.swap(received_);
+        received_.clear();
+    }
 
 protected:
     void InitSignature() override {
@@ -256,8 +261,14 @@ protected:
         // it always did.
         Vtx::IDatatype* input = input_ ? input_->GetDatatype() : nullptr;
         if (!input) input = GetInputValue<Vtx::IDatatype>("input");
-        Vtx::ProducedText text(input);
-        received_.push_back(text ? text.get() : "");
+        // A kernel value writes its text straight into the new entry.
+        received_.emplace_back();
+        try {
+            AppendTextOf(input, received_.back());
+        } catch (...) {
+            received_.pop_back();
+            throw;
+        }
         return true;
     }
 

@@ -29,6 +29,9 @@ public:
     virtual const std::vector<std::string>& Received() const = 0;
     // Hands over the values received since the last call and forgets them.
     virtual std::vector<std::string> TakeNew() = 0;
+    // The same into `into`, whose earlier values go and whose storage the sink keeps for
+    // the values to come (a reader that takes every round allocates nothing for the list).
+    virtual void TakeNewInto(std::vector<std::string>& into) = 0;
 };
 
 // The sink's record, or null for any other block.

@@ -10,19 +10,24 @@ std::int64_t CKernelClock::Elapsed() const {
 }
 
 std::int64_t CKernelClock::GetCurrentTime() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    std::int64_t now = Elapsed() + offset_;
-    if (now <= last_) now = last_ + 1;
-    last_ = now;
-    return now;
+    const std::int64_t now = Elapsed() + offset_.load(std::memory_order_acquire);
+    std::int64_t last = last_.load(std::memory_order_relaxed);
+    std::int64_t next;
+    do {
+        next = now > last ? now : last + 1;
+    } while (!last_.compare_exchange_weak(last, next, std::memory_order_acq_rel, std::memory_order_relaxed));
+    return next;
 }
 
 void CKernelClock::AdvanceTo(std::int64_t time) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const std::int64_t now = Elapsed() + offset_;
-    if (time > now) offset_ += time - now;
-    if (last_ >= time) return;
-    last_ = time - 1;
+    std::lock_guard<std::mutex> lock(advancing_);
+    const std::int64_t now = Elapsed() + offset_.load(std::memory_order_relaxed);
+    if (time > now) offset_.fetch_add(time - now, std::memory_order_release);
+    // The next reading is at least time.
+    std::int64_t last = last_.load(std::memory_order_relaxed);
+    while (last < time - 1 &&
+           !last_.compare_exchange_weak(last, time - 1, std::memory_order_acq_rel, std::memory_order_relaxed)) {
+    }
 }
 
 } // namespace vtxhost

@@ -3,6 +3,7 @@
 // the one before, so two values stamped one after the other never carry the same time.
 // The scheduler may move the clock forward to the next activation instead of waiting for
 // it; the clock then keeps running from there.
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <mutex>
@@ -23,10 +24,10 @@ public:
 private:
     std::int64_t Elapsed() const;
 
-    std::mutex mutex_;
+    std::mutex advancing_;  // one move forward at a time; readings take no lock
     std::chrono::steady_clock::time_point origin_;
-    std::int64_t offset_ = 0;
-    std::int64_t last_ = -1;
+    std::atomic<std::int64_t> offset_{0};
+    std::atomic<std::int64_t> last_{-1};  // the last reading: the next one is larger
 };
 
 } // namespace vtxhost

@@ -131,8 +131,7 @@ void CLabelledSetImpl::InitInstance(Vtx::IDatatypeInitInfo* initInfo) {
         }
         if (initInfo_) initInfo_->Release();
         initInfo_ = copy;
-        catalogId_ = catalogId;
-        classId_ = classId;
+        SetTyping(catalogId, classId);
         // Items of another class go; the others keep their order.
         std::size_t kept = 0;
         for (std::size_t i = 0; i < count_; ++i) {
@@ -158,8 +157,13 @@ void CLabelledSetImpl::DoneInstance() {
     ForgetAcceptedClass();
     if (initInfo_) initInfo_->Release();
     initInfo_ = nullptr;
-    catalogId_.clear();
-    classId_.clear();
+    SetTyping(std::string(), std::string());
+}
+
+void CLabelledSetImpl::SetTyping(const std::string& catalogId, const std::string& classId) {
+    catalogId_ = catalogId;
+    classId_ = classId;
+    textHead_.clear();  // made again by the next text
 }
 
 Vtx::IDatatypeInitInfo* CLabelledSetImpl::GetInitInfo() { return initInfo_; }
@@ -286,39 +290,65 @@ Vtx::IDatatype* CLabelledSetImpl::NewElement(const std::string& catalogId, const
 void CLabelledSetImpl::AddItem(Vtx::IDatatype* value, const char* label) {
     if (!value) throw Vtx::CLogicExceptionImpl(Vtx::Messages::kNullDatatype);
     Vtx::TranslateStdExceptions([&] {
-        // The text form is JSON, which holds UTF-8 text only: a label it could not write is
-        // refused here, not every time the set is written.
         const char* text = label ? label : "";
         const std::size_t length = std::strlen(text);
-        if (!IsUtf8Label(text, length)) throw std::invalid_argument("a label of a labelled set must be UTF-8 text");
         Vtx::IObjectClass* objectClass = value->GetObjectClass();
-        if (!objectClass || objectClass != acceptedClass_) AcceptClass(value, objectClass);
-        // The usual case, a kept element of the class in the next slot, is handled here.
-        const bool kept = count_ < items_.size() && objectClass && items_[count_].objectClass == objectClass;
-        Item& item = kept ? items_[count_] : NextSlot(objectClass, acceptedCatalogId_, acceptedClassId_);
-        try {
-            // An element configured with nothing is not finalised and configured with
-            // nothing again for a value without init information.
-            Vtx::IDatatypeInitInfo* initInfo = value->GetInitInfo();
-            if (!kept || initInfo || item.configured) {
-                if (kept) item.value->DoneInstance();
-                item.configured = true;  // until the element is configured
-                item.value->InitInstance(initInfo);
-                item.configured = initInfo != nullptr;
+        // What a source adds round after round: a value of the accepted class without init
+        // information, under the label the next kept element already carries (checked as
+        // UTF-8 when it was stored), into that element, left unconfigured by the last one.
+        if (objectClass && objectClass == acceptedClass_ && count_ < items_.size()) {
+            Item& item = items_[count_];
+            if (item.objectClass == objectClass && item.label.size() == length &&
+                std::memcmp(item.label.data(), text, length) == 0) {
+                Vtx::IDatatypeInitInfo* initInfo = value->GetInitInfo();
+                if (!initInfo && !item.configured) {
+                    try {
+                        Vtx::CopyValueAndTime(item.value, value);
+                    } catch (...) {
+                        DropKept(count_);
+                        throw;
+                    }
+                    ++count_;
+                    return;
+                }
+                AddItemAnew(value, text, length, objectClass, initInfo);
+                return;
             }
-            Vtx::CopyValueAndTime(item.value, value);
-            // A kept slot's label mostly has the new label's length already (the same items
-            // come round after round): the text is then copied over it in place.
-            if (item.label.size() == length)
-                std::memmove(item.label.data(), text, length);
-            else
-                item.label.assign(text, length);
-        } catch (...) {
-            DropKept(count_);
-            throw;
         }
-        ++count_;
+        AddItemAnew(value, text, length, objectClass, value->GetInitInfo());
     });
+}
+
+void CLabelledSetImpl::AddItemAnew(Vtx::IDatatype* value, const char* text, std::size_t length,
+                                   Vtx::IObjectClass* objectClass, Vtx::IDatatypeInitInfo* initInfo) {
+    // The text form is JSON, which holds UTF-8 text only: a label it could not write is
+    // refused here, not every time the set is written.
+    if (!IsUtf8Label(text, length)) throw std::invalid_argument("a label of a labelled set must be UTF-8 text");
+    if (!objectClass || objectClass != acceptedClass_) AcceptClass(value, objectClass);
+    // The usual case, a kept element of the class in the next slot, is handled here.
+    const bool kept = count_ < items_.size() && objectClass && items_[count_].objectClass == objectClass;
+    Item& item = kept ? items_[count_] : NextSlot(objectClass, acceptedCatalogId_, acceptedClassId_);
+    try {
+        // An element configured with nothing is not finalised and configured with nothing
+        // again for a value without init information.
+        if (!kept || initInfo || item.configured) {
+            if (kept) item.value->DoneInstance();
+            item.configured = true;  // until the element is configured
+            item.value->InitInstance(initInfo);
+            item.configured = initInfo != nullptr;
+        }
+        Vtx::CopyValueAndTime(item.value, value);
+        // A kept slot's label mostly has the new label's length already (the same items
+        // come round after round): the text is then copied over it in place.
+        if (item.label.size() == length)
+            std::memmove(item.label.data(), text, length);
+        else
+            item.label.assign(text, length);
+    } catch (...) {
+        DropKept(count_);
+        throw;
+    }
+    ++count_;
 }
 
 std::int32_t CLabelledSetImpl::GetItemCount() { return static_cast<std::int32_t>(count_); }
@@ -400,8 +430,7 @@ bool CLabelledSetImpl::ReadBinary(const std::string& payload) {
             if (initInfo_) initInfo_->Release();
             initInfo_ = typing;
         }
-        catalogId_ = catalogId;
-        classId_ = classId;
+        SetTyping(catalogId, classId);
         ForgetAcceptedClass();
     }
     Replace(std::move(items));
@@ -543,12 +572,17 @@ bool AppendAsciiJsonString(std::string& out, std::string_view text) {
 bool CLabelledSetImpl::WriteAsciiText(std::string& out) {
     // Room for the usual text at once (short labels and values), so that it is not copied
     // as it grows.
-    out.reserve(32 + catalogId_.size() + classId_.size() + 48 * count_);
-    out = "{\"element\":[";
-    if (!AppendAsciiJsonString(out, catalogId_)) return false;
-    out += ',';
-    if (!AppendAsciiJsonString(out, classId_)) return false;
-    out += "],\"items\":[";
+    // What comes before the items follows from the typing alone: made once for it.
+    if (textHead_.empty()) {
+        std::string head = "{\"element\":[";
+        if (!AppendAsciiJsonString(head, catalogId_)) return false;
+        head += ',';
+        if (!AppendAsciiJsonString(head, classId_)) return false;
+        head += "],\"items\":[";
+        textHead_ = std::move(head);
+    }
+    out.reserve(out.size() + textHead_.size() + 48 * count_);
+    out += textHead_;
     for (std::size_t i = 0; i < count_; ++i) {
         const Item& item = items_[i];
         Vtx::ProducedText text(item.value);
@@ -570,9 +604,25 @@ bool CLabelledSetImpl::WriteAsciiText(std::string& out) {
     return true;
 }
 
+void CLabelledSetImpl::AppendText(std::string& out) {
+    const std::size_t start = out.size();
+    try {
+        if (WriteAsciiText(out)) return;
+    } catch (...) {
+        out.resize(start);
+        throw;
+    }
+    out.resize(start);
+    out += WriteJsonText();
+}
+
 std::string CLabelledSetImpl::WriteText() {
     std::string direct;
     if (WriteAsciiText(direct)) return direct;
+    return WriteJsonText();
+}
+
+std::string CLabelledSetImpl::WriteJsonText() {
     json items = json::array();
     for (std::size_t i = 0; i < count_; ++i) {
         const Item& item = items_[i];

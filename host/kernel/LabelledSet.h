@@ -66,7 +66,14 @@ protected:
     std::string WriteText() override;
     bool ReadText(const std::string& text) override;
 
+public:
+    // The text form written straight after what `out` holds.
+    void AppendText(std::string& out) override;
+
 private:
+    // The text form through the JSON library, which writes and checks any UTF-8 text.
+    std::string WriteJsonText();
+    void SetTyping(const std::string& catalogId, const std::string& classId);
     // The time attributes of an element.
     struct ElementTimes {
         Vtx::DatatypeTime timestamp, timeA, timeB, timeC, timeD;
@@ -88,6 +95,10 @@ private:
         // leaves as it is.
         bool configured;
     };
+    // AddItem of a value that is not the usual repeat of the kept element's: the label
+    // checked, the class accepted, the slot found or made and configured as the value is.
+    void AddItemAnew(Vtx::IDatatype* value, const char* text, std::size_t length, Vtx::IObjectClass* objectClass,
+                     Vtx::IDatatypeInitInfo* initInfo);
     // A new element of the class, or a logic exception naming it.
     Vtx::IDatatype* NewElement(const std::string& catalogId, const std::string& classId);
     Item NewItem(std::string label, const std::string& catalogId, const std::string& classId);
@@ -117,12 +128,15 @@ private:
     void StopWatchingCatalogRemovals();
     void ReleaseKeptOf(const std::string& catalogId) override;
     void ForgetKernelServices() override { watched_ = nullptr; }
-    // The text form written directly, as the JSON library writes it, when every text in it
-    // is plain ASCII; false otherwise.
+    // The text form written directly after what `out` holds, as the JSON library writes
+    // it, when every text in it is plain ASCII; false otherwise (`out` then holds a part).
     bool WriteAsciiText(std::string& out);
 
+    // The element typing; changed only through SetTyping, which keeps textHead_ true.
     std::string catalogId_;
     std::string classId_;
+    // The start of the text form up to the first item, for the typing (empty: not made).
+    std::string textHead_;
     Vtx::IDatatypeInitInfo* initInfo_ = nullptr;  // one reference, when typed
     // The first count_ entries are the set's items; the entries behind them hold elements of
     // cleared items that no one else held, kept (one reference each) in place, so that the

@@ -69,7 +69,12 @@ void AppendPrintable(std::string& out, std::string_view text) {
     }
 }
 
-void AppendSeconds(std::string& out, std::int64_t time) {
+namespace {
+
+// Writes the kernel time in seconds as "%.4f" writes time / 1e7, at most kSecondsText
+// characters (a 64-bit time is below 10^12 seconds).
+constexpr std::size_t kSecondsText = 32;
+char* WriteSeconds(char* out, std::int64_t time) {
     // time / 1e7 is within a relative 2^-53 of the true quotient, and below 9e15 units
     // (28 years) that error is less than one unit (1e-7 s), the least distance from the
     // true quotient to a halfway point between two 4-decimal texts unless it lies on
@@ -78,20 +83,35 @@ void AppendSeconds(std::string& out, std::int64_t time) {
     constexpr std::int64_t kExactBelow = 9'000'000'000'000'000;
     if (time >= 0 && time < kExactBelow && time % 1000 != 500) {
         const std::int64_t tenThousandths = time / 1000 + (time % 1000 > 500 ? 1 : 0);
-        char text[32];
-        char* end = std::to_chars(text, text + sizeof text, tenThousandths / 10000).ptr;
+        char* end = std::to_chars(out, out + kSecondsText, tenThousandths / 10000).ptr;
         const auto fraction = static_cast<int>(tenThousandths % 10000);
         *end++ = '.';
         *end++ = static_cast<char>('0' + fraction / 1000);
         *end++ = static_cast<char>('0' + fraction / 100 % 10);
         *end++ = static_cast<char>('0' + fraction / 10 % 10);
         *end++ = static_cast<char>('0' + fraction % 10);
-        out.append(text, end);
-        return;
+        return end;
     }
-    char text[400];
-    const int length = std::snprintf(text, sizeof text, "%.4f", static_cast<double>(time) / 1e7);
-    out.append(text, static_cast<std::size_t>(length));
+    const int length = std::snprintf(out, kSecondsText, "%.4f", static_cast<double>(time) / 1e7);
+    return out + length;
+}
+
+} // namespace
+
+void AppendSeconds(std::string& out, std::int64_t time) {
+    char text[kSecondsText];
+    out.append(text, WriteSeconds(text, time));
+}
+
+void AppendRoundHeader(std::string& out, std::int64_t round, std::int64_t time) {
+    char text[64];
+    char* end = text;
+    *end++ = '[';
+    end = std::to_chars(end, text + sizeof text, round).ptr;
+    std::memcpy(end, "] t=", 4);
+    end = WriteSeconds(end + 4, time);
+    std::memcpy(end, " s\n", 3);
+    out.append(text, end + 3);
 }
 
 } // namespace vtxhost

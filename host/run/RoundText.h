@@ -1,6 +1,7 @@
 #pragma once
 // The pieces of a round's printed text, appended to one buffer: a received value made
-// printable on one line, and the kernel time in seconds as "%.4f" writes it.
+// printable on one line, the kernel time in seconds as "%.4f" writes it, and the
+// round's first line.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,5 +13,8 @@ void AppendPrintable(std::string& out, std::string_view text);
 
 // Appends the kernel time (units of 100 ns) in seconds, as "%.4f" writes time / 1e7.
 void AppendSeconds(std::string& out, std::int64_t time);
+
+// Appends a round's first line, "[round] t=seconds s" and a line break.
+void AppendRoundHeader(std::string& out, std::int64_t round, std::int64_t time);
 
 } // namespace vtxhost

@@ -38,7 +38,8 @@ std::string ErrorLine(std::string message) {
 
 bool StandardOutputWritten(const char* command) {
     if (reported) return false;  // once lost, the output stays incomplete
-    std::cout.flush();
+    // std::cout stays synchronised with stdio, so that what it is given lies in stdout's
+    // buffer already: one fflush writes both.
     errno = 0;
     const int flushed = std::fflush(stdout);
     int error = flushed == 0 ? 0 : errno;

@@ -329,17 +329,19 @@ int RunPatch(int argc, char** argv) {
             Vtx::IBlock* block = patch.FindBlock(name);
             sources[static_cast<Vtx::IEventSource*>(block)] = PrintableText(name);
             // Names come from the file: escaped, so that none can print a line of its own.
-            if (IReceivedValues* received = ReceivedValuesOf(block)) sinks.emplace_back(PrintableText(name), received);
+            // Each value's line starts "  name: ", made once.
+            if (IReceivedValues* received = ReceivedValuesOf(block))
+                sinks.emplace_back("  " + PrintableText(name) + ": ", received);
         }
         // A round's lines are built in one buffer, kept from round to round, and written at
         // once.
         std::string roundText;
-        const auto appendSinks = [&sinks, &roundText] {
+        std::vector<std::string> taken;  // a sink's new values; its storage goes back and forth
+        const auto appendSinks = [&sinks, &roundText, &taken] {
             for (auto& sink : sinks) {
-                for (const std::string& value : sink.second->TakeNew()) {
-                    roundText += "  ";
+                sink.second->TakeNewInto(taken);
+                for (const std::string& value : taken) {
                     roundText += sink.first;
-                    roundText += ": ";
                     AppendPrintable(roundText, value);
                     roundText += '\n';
                 }
@@ -364,11 +366,7 @@ int RunPatch(int argc, char** argv) {
         roundsRun = patch.Run(
             options.activations,
             [&](std::int64_t round, std::int64_t time) {
-                roundText += '[';
-                roundText += std::to_string(round);
-                roundText += "] t=";
-                AppendSeconds(roundText, time);
-                roundText += " s\n";
+                AppendRoundHeader(roundText, round, time);
                 appendSinks();
                 printRoundText();
                 if (!StandardOutputWritten("run")) outputLost = true;
