@@ -3,6 +3,7 @@
 // "lower,upper" text form, and its init-information object, which carries nothing.
 #include "sdk/datatype/DatatypeImpl.h"
 #include "sdk/datatype/DatatypeInitInfoImpl.h"
+#include "sdk/object/RecycledBlocks.h"
 #include "vtx/Interval.h"
 #include "vtx/ObjectClass.h"
 
@@ -12,6 +13,9 @@ public:
     static constexpr std::uint32_t kBinarySize = 16;
 
     explicit CIntervalImpl(const Vtx::OBJECT_CREATIONCTX* context);
+
+    // A source makes an Interval on every activation and releases it: its memory is kept.
+    RECYCLED_BLOCKS(CIntervalImpl)
 
     // Always 16 bytes; null only when the allocation fails.
     Vtx::SerializeBuffer* SerializeBinary() override;

@@ -242,8 +242,10 @@ public:
         return fresh;
     }
     void TakeNewInto(std::vector<std::string>& into) override {
+        // The reader's old values are done with: their texts' storage serves the next ones.
+        for (std::string& done : into) spare_.push_back(std::move(done));
+        into.clear();
         into.swap(received_);
-        received_.clear();
     }
 
 protected:
@@ -261,8 +263,15 @@ protected:
         // it always did.
         Vtx::IDatatype* input = input_ ? input_->GetDatatype() : nullptr;
         if (!input) input = GetInputValue<Vtx::IDatatype>("input");
-        // A kernel value writes its text straight into the new entry.
-        received_.emplace_back();
+        // A kernel value writes its text straight into the new entry, which reuses the
+        // storage of a text the reader handed back.
+        if (spare_.empty()) {
+            received_.emplace_back();
+        } else {
+            received_.push_back(std::move(spare_.back()));
+            spare_.pop_back();
+            received_.back().clear();
+        }
         try {
             AppendTextOf(input, received_.back());
         } catch (...) {
@@ -284,6 +293,9 @@ private:
 
     Vtx::IInputPin* input_ = nullptr;  // one reference
     std::vector<std::string> received_;
+    // Emptied texts handed back by TakeNewInto: a new text is made only when none is
+    // left, so there are never more than the reader and the sink once held together.
+    std::vector<std::string> spare_;
 };
 
 template <class T>

@@ -203,6 +203,10 @@ bool CKernelServices::GetBoolSetting(const char* section, const char* name) {
 
 std::int64_t CKernelServices::GetInt64Setting(const char* section, const char* name) {
     if (IsAbortTimeout(section, name)) return abortTimeout_.load(std::memory_order_relaxed);
+    return StoredInt64Setting(section, name);
+}
+
+std::int64_t CKernelServices::StoredInt64Setting(const char* section, const char* name) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     const auto key = SettingKey(section, name);
     if (auto found = int64Settings_.find(key); found != int64Settings_.end()) return found->second;

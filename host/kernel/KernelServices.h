@@ -134,6 +134,9 @@ private:
     // ("kernel", "abort_timeout") as the maps hold it, kept up to date by the setters: every
     // new object reads it, and it is answered without the lock or a search.
     std::atomic<std::int64_t> abortTimeout_{5000};
+    // Any other setting, looked up in the maps under the lock (kept out of line, so that
+    // the abort timeout's answer stays a few instructions).
+    [[gnu::noinline]] std::int64_t StoredInt64Setting(const char* section, const char* name);
     std::map<std::string, std::shared_ptr<CCatalog>> catalogs_;
     std::map<std::string, std::unique_ptr<CHostObjectClass>> catalogClasses_;
     std::map<std::tuple<int, std::string, std::string>, std::unique_ptr<CHostObjectClass>> objectClasses_;

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "host/kernel/KernelText.h"
 #include "tests/unit/host/HeldObject.h"
 #include "vtx/Exception.h"
 #include "vtx/KernelDatatypes.h"
@@ -370,6 +371,51 @@ TEST_F(LabelledSetTest, TextFormEscapesAsTheJsonLibraryDoes) {
     // Not UTF-8: refused as it is added, so the set is still written.
     EXPECT_THROW(set->AddItem(item, "\xff"), IException);
     EXPECT_EQ(TextOf(set), json({{"element", {"kernel", "string"}}, {"items", items}}).dump());
+}
+
+TEST_F(LabelledSetTest, RepeatedItemsFollowTheirLabelsAndTheTextFollowsTheTyping) {
+    Type("double");
+    // Round after round the same items come: the kept elements take them. A label of the
+    // same length but other characters still counts.
+    const std::vector<std::vector<const char*>> rounds = {{"lo", "hi"}, {"lo", "hi"}, {"lo", "ho"}, {"lo", "hi"}};
+    for (std::size_t round = 0; round < rounds.size(); ++round) {
+        set->ClearItems();
+        for (const char* label : rounds[round]) {
+            value->SetValue(static_cast<double>(round));
+            set->AddItem(value, label);
+        }
+        ASSERT_EQ(set->GetItemCount(), 2);
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_STREQ(set->GetItemLabel(i), rounds[round][i]) << round;
+            EXPECT_EQ(dynamic_cast<IDouble*>(set->GetItem(i))->GetValue(), static_cast<double>(round));
+        }
+    }
+    // A label that is not UTF-8 is refused even where a kept element waits with a label of
+    // its length.
+    set->ClearItems();
+    set->AddItem(value, "lo");
+    EXPECT_THROW(set->AddItem(value, "\xff\xfe"), IException);
+    EXPECT_EQ(set->GetItemCount(), 1);
+
+    // The text, also as the host's readers append it, names the typing of the moment.
+    std::string appended = "before:";
+    vtxhost::AppendTextOf(set, appended);
+    EXPECT_EQ(appended, "before:" + TextOf(set));
+    EXPECT_EQ(nlohmann::json::parse(TextOf(set))["element"][1], "double");
+    set->ClearItems();
+    Type("int");
+    auto number = NewDatatype<IInt>(kernel, "int");
+    number->SetValue(7);
+    set->AddItem(number, "n");
+    EXPECT_EQ(TextOf(set), R"({"element":["kernel","int"],"items":[{"label":"n","value":"7"}]})");
+    set->DoneInstance();
+    EXPECT_EQ(TextOf(set), R"({"element":["",""],"items":[]})");
+    // Any other kernel value appends what its text form holds.
+    std::string single;
+    vtxhost::AppendTextOf(number, single);
+    EXPECT_EQ(single, "7");
+    vtxhost::AppendTextOf(nullptr, single);
+    EXPECT_EQ(single, "7");
 }
 
 } // namespace

@@ -190,6 +190,17 @@ TEST_F(PatchTest, KernelSourceAndSinkCarryAnyDatatype) {
     patch->Run(1);
     EXPECT_EQ(sink->TakeNew(), (std::vector<std::string>{"[\"a\",\"b\"]"}));
     EXPECT_TRUE(sink->TakeNew().empty());
+    // Taken into the reader's own list: what it held goes, only the new values come.
+    std::vector<std::string> taken{"stale"};
+    patch->Run(2);
+    sink->TakeNewInto(taken);
+    EXPECT_EQ(taken, (std::vector<std::string>{"[\"c\",\"\"]", "[\"a\",\"b\"]"}));
+    sink->TakeNewInto(taken);
+    EXPECT_TRUE(taken.empty());
+    patch->Run(1);
+    sink->TakeNewInto(taken);
+    EXPECT_EQ(taken, (std::vector<std::string>{"[\"c\",\"\"]"}));
+    EXPECT_TRUE(sink->Received().empty());
 }
 
 } // namespace

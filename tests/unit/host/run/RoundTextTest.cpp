@@ -41,6 +41,24 @@ TEST(RoundText, SecondsAreThePrintfText) {
     }
 }
 
+TEST(RoundText, RoundHeaderIsThePrintfLine) {
+    std::mt19937_64 random(31);
+    for (int i = 0; i < 20000; ++i) {
+        const std::uint64_t bits = random();
+        auto round = static_cast<std::int64_t>(bits >> (bits % 64));
+        auto time = static_cast<std::int64_t>(random() >> (random() % 64));
+        if (bits & 1) time = -time;
+        if (i == 0) round = INT64_MIN, time = INT64_MIN;
+        if (i == 1) round = INT64_MAX, time = INT64_MAX;
+        char line[400];
+        std::snprintf(line, sizeof line, "kept|[%lld] t=%.4f s\n", static_cast<long long>(round),
+                      static_cast<double>(time) / 1e7);
+        std::string out = "kept|";
+        vtxhost::AppendRoundHeader(out, round, time);
+        ASSERT_EQ(out, line) << round << " " << time;
+    }
+}
+
 TEST(RoundText, PrintableEscapesWhatCannotBePrintedAsItStands) {
     std::string out = "[";
     vtxhost::AppendPrintable(out, std::string("a\nb\rc\td\x01\x7f\x1f \xc3\xa9\"\\", 15));
