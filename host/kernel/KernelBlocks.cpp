@@ -273,7 +273,7 @@ protected:
             received_.back().clear();
         }
         try {
-            AppendTextOf(input, received_.back());
+            text_.Append(input, received_.back());
         } catch (...) {
             received_.pop_back();
             throw;
@@ -296,6 +296,7 @@ private:
     // Emptied texts handed back by TakeNewInto: a new text is made only when none is
     // left, so there are never more than the reader and the sink once held together.
     std::vector<std::string> spare_;
+    CTextAppender text_;  // knows whether the input's kind of value is a kernel datatype
 };
 
 template <class T>

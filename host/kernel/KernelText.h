@@ -3,7 +3,9 @@
 // readers of values (the sink): a kernel datatype writes it there, without the copy that
 // SerializeString hands over and FreeString takes back; any other value goes through
 // SerializeString.
+#include <cstddef>
 #include <string>
+#include <typeinfo>
 
 #include "vtx/Datatype.h"
 
@@ -19,9 +21,26 @@ protected:
     ~IAppendsText() = default;
 };
 
-// Appends the value's text form as SerializeString gives it (up to its first zero byte);
+// Appends values' text forms as SerializeString gives them (up to the first zero byte);
 // nothing for no value or a value that gives no text. A failure throws as SerializeString
-// does, and leaves `out` as it was.
+// does, and leaves `out` as it was. A writer remembers the last kind of value it was given
+// and whether it is a kernel datatype, so that a reader of one pin (where the kind seldom
+// changes) finds that out once.
+class CTextAppender {
+public:
+    void Append(Vtx::IDatatype* value, std::string& out);
+
+private:
+    // The kernel datatype view of the value, or null.
+    IAppendsText* KernelView(Vtx::IDatatype* value);
+
+    const std::type_info* type_ = nullptr;  // of the last value; null: none yet
+    std::ptrdiff_t sourceOffset_ = 0;        // of its IDatatype view in the whole object
+    std::ptrdiff_t adjustment_ = 0;          // from that view to its IAppendsText one
+    bool appends_ = false;
+};
+
+// The same without a memory of earlier values.
 void AppendTextOf(Vtx::IDatatype* value, std::string& out);
 
 } // namespace vtxhost

@@ -410,12 +410,21 @@ TEST_F(LabelledSetTest, RepeatedItemsFollowTheirLabelsAndTheTextFollowsTheTyping
     EXPECT_EQ(TextOf(set), R"({"element":["kernel","int"],"items":[{"label":"n","value":"7"}]})");
     set->DoneInstance();
     EXPECT_EQ(TextOf(set), R"({"element":["",""],"items":[]})");
-    // Any other kernel value appends what its text form holds.
+    // Any other kernel value appends what its text form holds; a writer that remembers the
+    // kind of the last value follows a change of kind.
     std::string single;
     vtxhost::AppendTextOf(number, single);
     EXPECT_EQ(single, "7");
     vtxhost::AppendTextOf(nullptr, single);
     EXPECT_EQ(single, "7");
+    vtxhost::CTextAppender writer;
+    for (int round = 0; round < 3; ++round) {
+        std::string both;
+        writer.Append(set, both);
+        writer.Append(number, both);
+        writer.Append(set, both);
+        EXPECT_EQ(both, TextOf(set) + "7" + TextOf(set));
+    }
 }
 
 } // namespace
