@@ -8,7 +8,6 @@
 #include <string>
 #include <typeinfo>
 
-#include "host/kernel/KernelText.h"
 #include "sdk/object/Exceptions.h"
 #include "sdk/object/MessageTable.h"
 #include "sdk/datatype/DatatypeImpl.h"
@@ -45,11 +44,9 @@ private:
 // Serialisation over the hooks, replacing the SDK's defaults: Base is the SDK's datatype or
 // init-information base over an ISerialize interface.
 template <class Base>
-class CKernelSerializeImpl : public Base, public IAppendsText {
+class CKernelSerializeImpl : public Base {
 public:
     using Base::Base;
-
-    void AppendText(std::string& out) override { out += WriteText(); }
 
     Vtx::SerializeBuffer* SerializeBinary() override {
         return Vtx::TranslateStdExceptions([&] { return MakeSerializeBuffer(WriteBinary()); });

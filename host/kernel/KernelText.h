@@ -1,8 +1,9 @@
 #pragma once
 // A value's text form written straight after what a string holds, for the host's own
-// readers of values (the sink): a kernel datatype writes it there, without the copy that
-// SerializeString hands over and FreeString takes back; any other value goes through
-// SerializeString.
+// readers of values (the sink): the labelled set, whose text is long, writes it there,
+// without the copy that SerializeString hands over and FreeString takes back; any other
+// value goes through SerializeString. (Only the set takes part: every other kernel value's
+// text is short, and an interface more would cost each of them a pointer.)
 #include <cstddef>
 #include <string>
 #include <typeinfo>
@@ -11,7 +12,8 @@
 
 namespace vtxhost {
 
-// What every kernel datatype offers besides its serialization interface.
+// What a kernel datatype that writes its text in place offers besides its serialization
+// interface.
 class IAppendsText {
 public:
     // Appends the text form SerializeString would give (its exceptions as they are).
@@ -24,14 +26,14 @@ protected:
 // Appends values' text forms as SerializeString gives them (up to the first zero byte);
 // nothing for no value or a value that gives no text. A failure throws as SerializeString
 // does, and leaves `out` as it was. A writer remembers the last kind of value it was given
-// and whether it is a kernel datatype, so that a reader of one pin (where the kind seldom
+// and whether it writes in place, so that a reader of one pin (where the kind seldom
 // changes) finds that out once.
 class CTextAppender {
 public:
     void Append(Vtx::IDatatype* value, std::string& out);
 
 private:
-    // The kernel datatype view of the value, or null.
+    // The value's view that writes in place, or null.
     IAppendsText* KernelView(Vtx::IDatatype* value);
 
     const std::type_info* type_ = nullptr;  // of the last value; null: none yet

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "host/kernel/KernelDatatypeBase.h"
+#include "host/kernel/KernelText.h"
 #include "host/kernel/ModuleObjectKeeper.h"
 #include "vtx/KernelDatatypes.h"
 
@@ -32,7 +33,9 @@ private:
 
 class CKernelServices;
 
-class CLabelledSetImpl : public CKernelDatatypeImpl<Vtx::ILabelledSet>, private IModuleObjectKeeper {
+class CLabelledSetImpl : public CKernelDatatypeImpl<Vtx::ILabelledSet>,
+                         public IAppendsText,
+                         private IModuleObjectKeeper {
 public:
     using CKernelDatatypeImpl::CKernelDatatypeImpl;
     ~CLabelledSetImpl() override;
