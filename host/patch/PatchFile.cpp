@@ -5,9 +5,11 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <cstring>
 #include <limits>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "host/patch/BlockProbe.h"
@@ -37,9 +39,9 @@ public:
         if (path.empty()) {
             Top(key);
         } else if (path.size() == 2 && path[0] == "blocks") {
-            Block(BlockIndex(path[1]), key);
+            if (const auto index = BlockIndex(path[1])) Block(*index, key);
         } else if (path.size() == 3 && path[0] == "blocks" && path[2] == "signature") {
-            Signature(BlockIndex(path[1]), key);
+            if (const auto index = BlockIndex(path[1])) Signature(*index, key);
         }
     }
 
@@ -52,9 +54,19 @@ private:
         bool signature = false, parameters = false, lists = false;
     };
 
-    std::size_t BlockIndex(const std::string& text) {
-        const std::size_t index = std::stoul(text);
-        if (blocks_.size() <= index) blocks_.resize(index + 1);
+    // The place in the list of blocks that a path's step names. The blocks of a list come
+    // one after the other, so a step that is no number, or a number past the next block,
+    // is the key of an object where the list should be (any text, "4000000000" too): no
+    // block, and the file goes the whole way, which refuses it with its reason.
+    std::optional<std::size_t> BlockIndex(const std::string& text) {
+        std::size_t index = 0;
+        const char* const end = text.data() + text.size();
+        const auto [stop, error] = std::from_chars(text.data(), end, index);
+        if (text.empty() || error != std::errc() || stop != end || index > blocks_.size()) {
+            streamable_ = false;
+            return std::nullopt;
+        }
+        if (index == blocks_.size()) blocks_.emplace_back();
         return index;
     }
 

@@ -43,7 +43,9 @@ TEST(RecycledBlocks, ReleasedBlocksServeTheNextObjectsUpToTheStoresSize) {
         again.push_back(new Recycled);
         again.back()->payload[0] = static_cast<double>(i);  // the block is usable whole
         EXPECT_TRUE(seen.insert(again.back()).second);
-        if (VTX_RECYCLE_BLOCKS) EXPECT_TRUE(released.count(again.back())) << i;
+        if (VTX_RECYCLE_BLOCKS) {
+            EXPECT_TRUE(released.count(again.back())) << i;
+        }
     }
     for (Recycled* object : again) delete object;
 }
@@ -59,7 +61,9 @@ TEST(RecycledBlocks, ObjectsOfAnotherSizeAndFailedConstructionsUseTheHeap) {
     static_cast<Larger*>(derived)->more[7] = 1.0;
     delete derived;
     Recycled* next = new Recycled;
-    if (VTX_RECYCLE_BLOCKS) EXPECT_EQ(static_cast<void*>(next), baseBlock);
+    if (VTX_RECYCLE_BLOCKS) {
+        EXPECT_EQ(static_cast<void*>(next), baseBlock);
+    }
     delete next;
     // A constructor that throws gives its block back (a leak checker would report it).
     EXPECT_THROW(new Throwing, int);

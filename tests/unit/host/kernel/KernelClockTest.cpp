@@ -11,7 +11,7 @@
 
 namespace {
 
-TEST(KernelClock, ReadingsFromManyThreadsAreAllDistinctAndRiseInEachThread) {
+TEST(KernelClockConcurrency, ReadingsFromManyThreadsAreAllDistinctAndRiseInEachThread) {
     vtxhost::CKernelClock clock;
     constexpr int kThreads = 4, kReadings = 20000;
     std::vector<std::vector<std::int64_t>> readings(kThreads);

@@ -66,6 +66,18 @@ TEST(PatchFile, EachProblemIsRefusedWithItsLine) {
     EXPECT_EQ(empty.rfind("p.json:1: ", 0), 0u) << empty;
 }
 
+TEST(PatchFile, BlocksThatAreNoListAreRefusedWhateverTheirKeys) {
+    // An object where the list of blocks should be: its keys are no places in a list, be
+    // they words, numbers far past the blocks so far, or numbers in another spelling.
+    for (const char* key : {"[ name", "4000000000", "99999999999999999999999", "-1", "01", "0x1", ""}) {
+        SCOPED_TRACE(key);
+        const std::string text = std::string("{\"blocks\": {\n\"") + key +
+                                 "\": {\"name\": \"s\", \"class\": \"sink\", \"signature\": {\"defaults\": 1}}}}";
+        const std::string refusal = Refusal(text);
+        EXPECT_EQ(refusal, "p.json:1: \"blocks\" must be a list");
+    }
+}
+
 TEST(PatchFile, ModulesGoThroughTheOpenerAndItsErrorsAreReported) {
     const std::string text = std::string("{\"modules\": [\"") + VTX_MODULE_PATH + "\"]}";
     int opened = 0;
