@@ -1,7 +1,5 @@
 #include "host/kernel/KernelText.h"
 
-#include <cstring>
-
 #include "sdk/object/CachedCast.h"
 #include "sdk/object/Exceptions.h"
 #include "vtx/Serialize.h"
@@ -41,9 +39,6 @@ void CTextAppender::Append(Vtx::IDatatype* value, std::string& out) {
         out.resize(start);
         throw;
     }
-    // SerializeString's text is a C string: it ends at the first zero byte.
-    if (const void* zero = std::memchr(out.data() + start, 0, out.size() - start))
-        out.resize(static_cast<std::size_t>(static_cast<const char*>(zero) - out.data()));
 }
 
 void AppendTextOf(Vtx::IDatatype* value, std::string& out) {

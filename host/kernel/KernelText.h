@@ -16,18 +16,19 @@ namespace vtxhost {
 // interface.
 class IAppendsText {
 public:
-    // Appends the text form SerializeString would give (its exceptions as they are).
+    // Appends the text form SerializeString would give, which holds no zero byte (that
+    // text is a C string); a failure throws as SerializeString would and may leave a part
+    // behind, which CTextAppender takes away again.
     virtual void AppendText(std::string& out) = 0;
 
 protected:
     ~IAppendsText() = default;
 };
 
-// Appends values' text forms as SerializeString gives them (up to the first zero byte);
-// nothing for no value or a value that gives no text. A failure throws as SerializeString
-// does, and leaves `out` as it was. A writer remembers the last kind of value it was given
-// and whether it writes in place, so that a reader of one pin (where the kind seldom
-// changes) finds that out once.
+// Appends values' text forms as SerializeString gives them; nothing for no value or a
+// value that gives no text. A failure throws as SerializeString does, and leaves `out` as
+// it was. A writer remembers the last kind of value it was given and whether it writes in
+// place, so that a reader of one pin (where the kind seldom changes) finds that out once.
 class CTextAppender {
 public:
     void Append(Vtx::IDatatype* value, std::string& out);

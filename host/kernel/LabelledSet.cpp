@@ -606,12 +606,7 @@ bool CLabelledSetImpl::WriteAsciiText(std::string& out) {
 
 void CLabelledSetImpl::AppendText(std::string& out) {
     const std::size_t start = out.size();
-    try {
-        if (WriteAsciiText(out)) return;
-    } catch (...) {
-        out.resize(start);
-        throw;
-    }
+    if (WriteAsciiText(out)) return;
     out.resize(start);
     out += WriteJsonText();
 }

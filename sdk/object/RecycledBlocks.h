@@ -13,8 +13,7 @@
 #include <cstddef>
 #include <new>
 
-namespace Vtx {
-
+// 1 where released blocks are kept, 0 under AddressSanitizer.
 #if defined(__SANITIZE_ADDRESS__)
 #define VTX_RECYCLE_BLOCKS 0
 #elif defined(__has_feature)
@@ -25,6 +24,8 @@ namespace Vtx {
 #ifndef VTX_RECYCLE_BLOCKS
 #define VTX_RECYCLE_BLOCKS 1
 #endif
+
+namespace Vtx {
 
 template <class T>
 class RecycledBlocks {
