@@ -4,10 +4,9 @@
 // without the copy that SerializeString hands over and FreeString takes back; any other
 // value goes through SerializeString. (Only the set takes part: every other kernel value's
 // text is short, and an interface more would cost each of them a pointer.)
-#include <cstddef>
 #include <string>
-#include <typeinfo>
 
+#include "sdk/object/CachedCast.h"
 #include "vtx/Datatype.h"
 
 namespace vtxhost {
@@ -37,10 +36,7 @@ private:
     // The value's view that writes in place, or null.
     IAppendsText* KernelView(Vtx::IDatatype* value);
 
-    const std::type_info* type_ = nullptr;  // of the last value; null: none yet
-    std::ptrdiff_t sourceOffset_ = 0;        // of its IDatatype view in the whole object
-    std::ptrdiff_t adjustment_ = 0;          // from that view to its IAppendsText one
-    bool appends_ = false;
+    Vtx::detail::LastCast last_;  // the last kind of value and its view that writes in place
 };
 
 // The same without a memory of earlier values.

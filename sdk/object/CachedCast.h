@@ -39,10 +39,10 @@ thread_local LastCast CastMemory<I, T>::last;
 // The conversion of a kind not seen just before: dynamic_cast, remembered when the type
 // lasts. Out of line, so that the remembered case stays a few instructions.
 template <class I, class T>
-[[gnu::noinline]] I* CachedDynamicCastSearch(T* object, const std::type_info* type, std::ptrdiff_t sourceOffset) {
+[[gnu::noinline]] I* CachedDynamicCastSearch(T* object, const std::type_info* type, std::ptrdiff_t sourceOffset,
+                                             LastCast& last) {
     I* result = dynamic_cast<I*>(object);
     if (!IsInLastingImage(type)) return result;
-    LastCast& last = CastMemory<I, T>::last;
     last.type = type;
     last.sourceOffset = sourceOffset;
     last.converts = result != nullptr;
@@ -52,8 +52,10 @@ template <class I, class T>
 
 } // namespace detail
 
+// The conversion with a memory of the caller's own: one that sees one kind over and over
+// (a block's input, say) while other code converts other kinds to I from T.
 template <class I, class T>
-inline I* CachedDynamicCast(T* object) {
+inline I* CachedDynamicCast(T* object, detail::LastCast& last) {
     static_assert(!std::is_const_v<T>, "a const object converts with dynamic_cast");
     if constexpr (std::is_convertible_v<T*, I*>) {
         return object;  // an upcast needs no search
@@ -62,11 +64,16 @@ inline I* CachedDynamicCast(T* object) {
         const std::type_info* type = &typeid(*object);
         char* source = reinterpret_cast<char*>(object);
         const std::ptrdiff_t sourceOffset = source - static_cast<char*>(dynamic_cast<void*>(object));
-        const detail::LastCast& last = detail::CastMemory<I, T>::last;
         if (type == last.type && sourceOffset == last.sourceOffset)
             return last.converts ? reinterpret_cast<I*>(source + last.adjustment) : nullptr;
-        return detail::CachedDynamicCastSearch<I>(object, type, sourceOffset);
+        return detail::CachedDynamicCastSearch<I>(object, type, sourceOffset, last);
     }
+}
+
+// The conversion with the per-thread memory of every conversion to I from T.
+template <class I, class T>
+inline I* CachedDynamicCast(T* object) {
+    return CachedDynamicCast<I>(object, detail::CastMemory<I, T>::last);
 }
 
 } // namespace Vtx
